@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# The main job: installs what is missing, builds TORKA in Release, installs the VST3
+# and LV2 plug-ins for this user, and shows them working in a real host on real audio.
+set -euo pipefail
+source "$(dirname "$0")/lib.sh"
+
+ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+configure
+build --target Torka_VST3 Torka_LV2 Torka_Standalone torka-host
+
+artefacts=$BUILD_DIR/Torka_artefacts/Release
+log "Installing the plug-ins"
+mkdir -p "$HOME/.vst3" "$HOME/.lv2"
+rm -rf "$HOME/.vst3/TORKA.vst3" "$HOME/.lv2/TORKA.lv2"
+cp -R "$artefacts/VST3/TORKA.vst3" "$HOME/.vst3/"
+cp -R "$artefacts/LV2/TORKA.lv2" "$HOME/.lv2/"
+echo "VST3: $HOME/.vst3/TORKA.vst3"
+echo "LV2:  $HOME/.lv2/TORKA.lv2"
+echo "Standalone app: $artefacts/Standalone/TORKA"
+
+demo=$ROOT/out/demo
+log "Loading the installed plug-ins in a host and rendering a test signal"
+"$BUILD_DIR/tools/host/torka-host" --seconds 3 --out "$demo" "$HOME/.vst3/TORKA.vst3" "$HOME/.lv2/TORKA.lv2"
+
+log "Done"
+echo "Rendered files are in $demo"

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <juce_audio_processors/juce_audio_processors.h>
+
+namespace hoa
+{
+// Parses a state blob written by juce::ValueTree::writeToStream. The bytes are walked
+// with bounds checks first, so a truncated, corrupted or hostile blob gives an invalid
+// tree instead of reaching JUCE's reader, which trusts the counts it reads (huge
+// allocations, endless loops, unbounded recursion).
+juce::ValueTree readStateTree (const void* data, int sizeInBytes);
+
+// True when the bytes hold one complete tree that JUCE's reader can take safely.
+bool isWellFormedStateTree (const void* data, size_t sizeInBytes);
+
+// Prepares a restored tree so that parameters it cannot set keep their current values:
+// a "PARAM" value that is not a finite number (it would reach the parameter as NaN or
+// infinity) is replaced by the current value, and a parameter without a "PARAM" child
+// gets one holding its current value (the tree state would reset it to its default).
+void keepCurrentValuesWhereUnset (juce::ValueTree& state, juce::AudioProcessorValueTreeState& treeState);
+} // namespace hoa
