@@ -6,7 +6,7 @@ source "$(dirname "$0")/lib.sh"
 
 start=$(date +%s)
 ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
-configure -DTORKA_BUILD_TESTS=ON
+configure -DTORKA_BUILD_TESTS=ON -DTORKA_BUILD_BENCHMARKS=ON
 build
 
 log "Running the tests"

@@ -76,11 +76,190 @@ void PluginProcessor::fillParameterSnapshot()
 
 const juce::String PluginProcessor::getName() const { return hoa::Globals::productName; }
 
-void PluginProcessor::prepareToPlay (double, int) {}
+namespace
+{
+constexpr int processingOrder = 2;
+
+float peakOf (const juce::AudioBuffer<float>& buffer, int numChannels)
+{
+    float peak = 0.0f;
+    for (int c = 0; c < numChannels; ++c)
+    {
+        const auto* x = buffer.getReadPointer (c);
+        for (int i = 0; i < buffer.getNumSamples(); ++i)
+            peak = juce::jmax (peak, std::abs (x[i]));
+    }
+    return peak;
+}
+
+// NaN or infinity must never reach the filters and detectors, whose states would keep
+// it for ever: such samples count as silence.
+void replaceNonFinite (juce::AudioBuffer<float>& buffer, int numChannels)
+{
+    for (int c = 0; c < numChannels; ++c)
+    {
+        auto* x = buffer.getWritePointer (c);
+        for (int i = 0; i < buffer.getNumSamples(); ++i)
+            if (! std::isfinite (x[i]))
+                x[i] = 0.0f;
+    }
+}
+
+bool allFinite (const juce::AudioBuffer<float>& buffer, int numChannels)
+{
+    for (int c = 0; c < numChannels; ++c)
+    {
+        // x * 0 is 0 for every finite x and NaN otherwise; this form vectorises.
+        const auto* x = buffer.getReadPointer (c);
+        float sum = 0.0f;
+        for (int i = 0; i < buffer.getNumSamples(); ++i)
+            sum += x[i] * 0.0f;
+        if (sum != 0.0f)
+            return false;
+    }
+    return true;
+}
+} // namespace
+
+void PluginProcessor::prepareToPlay (double sampleRate, int samplesPerBlock)
+{
+    isPrepared = sampleRate > 0.0 && std::isfinite (sampleRate);
+    if (! isPrepared)
+        return;
+
+    const auto numChannels = juce::jlimit (1, 2, getTotalNumOutputChannels());
+    const auto maximumBlock = juce::jmax (1, samplesPerBlock);
+    preparedChannels = numChannels;
+
+    for (int order = 0; order < (int) processors.size(); ++order)
+        processors[(size_t) order].prepare (sampleRate, (unsigned int) maximumBlock, (unsigned int) numChannels, order);
+
+    for (auto& ramp : bypassMix)
+    {
+        ramp.reset (sampleRate, 0.02);
+        ramp.setCurrentAndTargetValue (1.0f);
+    }
+
+    auto& chain = processors[processingOrder];
+    chain.setParameters (*parameterSnapshot);
+
+    const auto latency = chain.oversampler != nullptr ? (int) chain.oversampler->getLatencyInSamples() : 0;
+    setLatencySamples (latency);
+    reportedLatency = latency;
+
+    dryDelay.prepare ({ sampleRate, (juce::uint32) maximumBlock, (juce::uint32) numChannels });
+    dryDelay.reset();
+    dryDelay.setDelay ((float) juce::jlimit (0, 4096, latency));
+
+    meterReleaseCoefficient = 1.0f - std::pow (10.0f, -20.0f / (20.0f * (float) sampleRate / (float) maximumBlock));
+
+    dryBuffer.setSize (numChannels, maximumBlock);
+}
 
 void PluginProcessor::releaseResources() {}
 
-void PluginProcessor::processBlock (juce::AudioBuffer<float>&, juce::MidiBuffer&) {}
+void PluginProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
+{
+    juce::ScopedNoDenormals noDenormals;
+
+    // Channels beyond the prepared output count are input-only: the host ignores them.
+    const auto numChannels = juce::jmin (buffer.getNumChannels(), preparedChannels);
+
+    if (! isPrepared || buffer.getNumSamples() == 0 || numChannels == 0)
+        return;
+
+    const auto inputIsSilent = buffer.hasBeenCleared();
+    replaceNonFinite (buffer, numChannels);
+    processSamples (buffer, numChannels, inputIsSilent);
+}
+
+void PluginProcessor::processSamples (juce::AudioBuffer<float>& buffer, int numChannels, bool inputIsSilent)
+{
+    const auto numSamples = buffer.getNumSamples();
+
+    // The unprocessed input, delayed by the reported latency.
+    dryBuffer.setSize (numChannels, numSamples, false, false, true);
+    for (int c = 0; c < numChannels; ++c)
+    {
+        auto* dry = dryBuffer.getWritePointer (c);
+        if (inputIsSilent)
+            juce::FloatVectorOperations::clear (dry, numSamples);
+        else
+            juce::FloatVectorOperations::copy (dry, buffer.getReadPointer (c), numSamples);
+
+        for (int i = 0; i < numSamples; ++i)
+        {
+            dryDelay.pushSample (c, dry[i]);
+            dry[i] = dryDelay.popSample (c);
+        }
+    }
+
+    auto& chain = processors[processingOrder];
+    chain.setParameters (*parameterSnapshot);
+
+    const auto bypassOn = parameterSnapshot->bypass != nullptr && parameterSnapshot->bypass->get();
+    for (auto& ramp : bypassMix)
+        ramp.setTargetValue (bypassOn ? 0.0f : 1.0f);
+
+    if (bypassOn && ! bypassMix[0].isSmoothing())
+    {
+        for (auto& ramp : bypassMix)
+            ramp.skip (numSamples);
+        for (int c = 0; c < numChannels; ++c)
+            buffer.copyFrom (c, 0, dryBuffer, c, 0, numSamples);
+
+        updateMeter (peakOf (buffer, numChannels), inputPeakLevel, inputMeterLevel);
+        outputPeakLevel = inputPeakLevel;
+        outputMeterLevel = inputMeterLevel.load();
+        return;
+    }
+
+    const auto inputGain = juce::Decibels::decibelsToGain (parameterSnapshot->input->get());
+    for (int c = 0; c < numChannels; ++c)
+        buffer.applyGain (c, 0, numSamples, inputGain);
+    updateMeter (peakOf (buffer, numChannels), inputPeakLevel, inputMeterLevel);
+
+    juce::dsp::AudioBlock<float> block (buffer.getArrayOfWritePointers(), (size_t) numChannels, (size_t) numSamples);
+    chain.process (block);
+
+    // Only an absurdly loud finite input can overflow inside the chain; start it afresh
+    // rather than let its states stay non-finite.
+    if (! allFinite (buffer, numChannels))
+    {
+        replaceNonFinite (buffer, numChannels);
+        chain.clearState();
+    }
+
+    const auto outputGain = juce::Decibels::decibelsToGain (parameterSnapshot->output->get());
+    for (int c = 0; c < numChannels; ++c)
+        buffer.applyGain (c, 0, numSamples, outputGain);
+    updateMeter (peakOf (buffer, numChannels), outputPeakLevel, outputMeterLevel);
+
+    for (int c = 0; c < numChannels; ++c)
+    {
+        auto& ramp = bypassMix[(size_t) c];
+        if (! ramp.isSmoothing() && ramp.getTargetValue() == 1.0f)
+            continue;
+
+        auto* out = buffer.getWritePointer (c);
+        const auto* dry = dryBuffer.getReadPointer (c);
+        for (int i = 0; i < numSamples; ++i)
+        {
+            const auto w = ramp.getNextValue();
+            out[i] = w * out[i] + (1.0f - w) * dry[i];
+        }
+    }
+}
+
+void PluginProcessor::updateMeter (float peak, float& heldPeak, std::atomic<float>& meter) const
+{
+    if (peak >= heldPeak)
+        heldPeak = peak;
+    else
+        heldPeak *= 1.0f - meterReleaseCoefficient;
+
+    meter = heldPeak <= 0.0f ? 0.0f : (juce::jmax (20.0f * std::log10 (heldPeak), -60.0f) + 60.0f) / 60.0f;
+}
 
 double PluginProcessor::getTailLengthSeconds() const { return 0.0; }
 bool PluginProcessor::acceptsMidi() const { return false; }
