@@ -9,7 +9,7 @@ JOBS=${TORKA_JOBS:-$(nproc)}
 BUILD_PACKAGES=(cmake make g++ pkg-config juce-modules-source libflac-dev libfreetype-dev
                 libfontconfig1-dev libxcursor-dev libxinerama-dev libxrandr-dev libxext-dev
                 fonts-liberation2)
-TEST_PACKAGES=(googletest libgtest-dev libbenchmark-dev xvfb xauth lilv-utils lv2-dev sordi)
+TEST_PACKAGES=(googletest libgtest-dev libbenchmark-dev xvfb xauth x11-utils lilv-utils lv2-dev sordi)
 
 log() { printf '\n\033[1m== %s\033[0m\n' "$*"; }
 

@@ -91,9 +91,10 @@ namespace layout
     const Rectangle<float> bypassButton  { 1908.0f, 37.0f, 72.0f, 72.0f };
     const Rectangle<float> presetBar     {  721.0f, 32.0f, 608.0f, 83.0f };
 
-    // The combo box paints its arrow between 30 and 10 window pixels from its right end
-    // (the bar is 235 px wide there), and the step buttons take 14% of the bar at each end.
-    const Rectangle<float> presetArrowZone { 1251.0f, 32.0f, 52.0f, 83.0f };
+    // The step buttons take 14% of the bar at each end and the combo box the 72% between;
+    // the combo paints its black arrow 27 to 13 window pixels left of its own right end
+    // (grid x 1174 to 1210 at 793 px wide), so the light key sits under that.
+    const Rectangle<float> presetArrowZone { 1166.0f, 32.0f, 52.0f, 83.0f };
     constexpr float presetStepFraction = 0.14f;
 
     constexpr float headerBottom = 146.0f;

@@ -211,9 +211,10 @@ void presetDisplay (Graphics& g)
     const float step = r.getWidth() * presetStepFraction;
     g.setColour (juce::Colours::white.withAlpha (0.07f));
     g.fillRect (Rectangle<float> (r.getX() + step, r.getY() + 16.0f, 2.0f, r.getHeight() - 32.0f));
+    g.fillRect (Rectangle<float> (r.getRight() - step - 2.0f, r.getY() + 16.0f, 2.0f, r.getHeight() - 32.0f));
     g.setColour (palette::dim);
     chevron (g, { r.getX() + step * 0.5f, r.getCentreY() }, 13.0f, false);
-    chevron (g, { r.getRight() - 14.0f, r.getCentreY() }, 10.0f, true);
+    chevron (g, { r.getRight() - step * 0.5f, r.getCentreY() }, 13.0f, true);
 
     // Light key under the combo's black arrow.
     const auto key = Rectangle<float>::leftTopRightBottom (presetArrowZone.getX() + 1.0f, r.getY() + 12.0f,
