@@ -6,7 +6,7 @@ source "$(dirname "$0")/lib.sh"
 
 ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 configure
-build --target Torka_VST3 Torka_LV2 Torka_Standalone torka-host
+build --target Torka_VST3 Torka_LV2 Torka_Standalone torka-host torka
 
 artefacts=$BUILD_DIR/Torka_artefacts/Release
 log "Installing the plug-ins"
@@ -17,10 +17,21 @@ cp -R "$artefacts/LV2/TORKA.lv2" "$HOME/.lv2/"
 echo "VST3: $HOME/.vst3/TORKA.vst3"
 echo "LV2:  $HOME/.lv2/TORKA.lv2"
 echo "Standalone app: $artefacts/Standalone/TORKA"
+mkdir -p "$HOME/.local/bin"
+install -m 755 "$BUILD_DIR/tools/cli/torka" "$HOME/.local/bin/torka"
+echo "Command line: $HOME/.local/bin/torka"
 
 demo=$ROOT/out/demo
 log "Loading the installed plug-ins in a host and rendering a test signal"
 "$BUILD_DIR/tools/host/torka-host" --seconds 3 --out "$demo" "$HOME/.vst3/TORKA.vst3" "$HOME/.lv2/TORKA.lv2"
 
+log "Rendering a demo mix through three factory presets with the torka command"
+torka=$BUILD_DIR/tools/cli/torka
+"$torka" demo-signal "$demo/demo-mix.wav" --seconds 8
+for preset in "WARM MASTER" "PUNCHY DRUMS" "HOT TAPE"; do
+    "$torka" render "$demo/demo-mix.wav" "$demo/demo-mix - $preset.wav" --preset "$preset"
+done
+
 log "Done"
-echo "Rendered files are in $demo"
+echo "The demo mix and its renders are in $demo:"
+ls -1 "$demo"

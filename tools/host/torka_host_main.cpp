@@ -70,9 +70,15 @@ int main (int argc, char** argv)
         plugin.setPlayConfigDetails (2, 2, rate, block);
         plugin.prepareToPlay (rate, block);
 
+        // A VST3 plug-in reports its latency through the message thread, an LV2 one while it runs.
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (100);
+        juce::AudioBuffer<float> silence (2, block);
+        silence.clear();
+        torka::host::render (plugin, silence, block);
+
         std::cout << format << " " << bundle.getFullPathName() << "\n"
                   << "  plug-in: " << plugin.getName() << " by " << loaded.description.manufacturerName
-                  << ", version " << loaded.description.version << "\n"
+                  << ", version " << (loaded.description.version.isNotEmpty() ? loaded.description.version : juce::String ("not given by the format")) << "\n"
                   << "  latency: " << plugin.getLatencySamples() << " samples at " << rate << " Hz\n"
                   << "  parameters:";
         for (auto* p : plugin.getParameters())
