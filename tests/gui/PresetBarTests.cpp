@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using torka::test::pumpMessages;
 using torka::test::pumpUntil;
 using torka::test::ScopedTemporaryHome;
@@ -125,10 +128,24 @@ TEST_F (PresetBar, ListsUserPresetsByPathIgnoringCaseAndLeavesJunkOut)
     folder.getChildFile ("broken.xml").replaceWithText ("<TORKA><Parameter");
     folder.getChildFile ("binary.xml").replaceWithData ("\0\1\2\3\xff\xfe", 6);
     folder.getChildFile ("notes.txt").replaceWithText ("<TORKA/>");
+    {
+        // A real preset, padded past the largest size a preset may have.
+        juce::FileOutputStream huge (folder.getChildFile ("huge.xml"));
+        huge << "<TORKA><Parameter bodyID=\"3\"/>";
+        for (int i = 0; i < 50000; ++i)
+            huge << "<!-- padding padding -->";
+        huge << "</TORKA>";
+    }
+    const auto unreadable = writeUserPreset ("unreadable.xml", "<Parameter bodyID=\"6\"/>");
+    unreadable.setReadOnly (true);
+    chmod (unreadable.getFullPathName().toRawUTF8(), 0);
     auto bar = makeBar();
 
     const auto outline = menuOutline (bar->getPresetBox());
-    EXPECT_EQ (outline[3], "User: b=12, C=13, Default=14, Warm=15");
+    if (geteuid() == 0) // root reads the file whatever its permissions
+        EXPECT_EQ (outline[3], "User: b=12, C=13, Default=14, unreadable=15, Warm=16");
+    else
+        EXPECT_EQ (outline[3], "User: b=12, C=13, Default=14, Warm=15");
 }
 
 TEST_F (PresetBar, PickingAppliesThePresetAndRemembersIt)
@@ -371,6 +388,22 @@ TEST_F (PresetBar, ARestoredFolderIsScannedWhileTheTreeNamesThisMachinesFolder)
     EXPECT_EQ (idOf (*bar, "Default", false), -1);
     EXPECT_EQ (processor.variableTree[hoa::TreeItems::presetFolder].toString(), folder.getFullPathName());
     EXPECT_TRUE (folder.getChildFile ("Default.xml").existsAsFile());
+}
+
+TEST_F (PresetBar, WorksWhenThePresetFolderCannotBeMade)
+{
+    // Something that is not a folder sits where the preset folder belongs.
+    folder.getParentDirectory().createDirectory();
+    folder.replaceWithText ("not a folder");
+
+    auto bar = makeBar();
+    EXPECT_EQ (bar->getPresetBox().getNumItems(), 11) << "INIT and the factory presets";
+    pick (*bar, idOf (*bar, "HOT TAPE", true));
+    EXPECT_EQ (real ("bodyID"), 49.45f);
+
+    bar->saveChosenFile (folder.getChildFile ("Mine"));
+    pumpMessages (30);
+    EXPECT_TRUE (folder.existsAsFile()) << "nothing replaced it";
 }
 
 TEST_F (PresetBar, LaysOutTheStepButtonsAroundTheBox)

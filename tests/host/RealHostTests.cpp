@@ -29,7 +29,6 @@ protected:
         ASSERT_NE (loaded.instance, nullptr) << loaded.error;
         plugin = std::move (loaded.instance);
         description = loaded.description;
-        plugin->setPlayConfigDetails (2, 2, rate, block);
         plugin->prepareToPlay (rate, block);
 
         // A VST3 plug-in reports its latency through a restart request that the host takes

@@ -102,7 +102,9 @@ TEST (MenuLook, ComboFontResolvesToARealTypeface)
 
     EXPECT_TRUE (juce::Font::findAllTypefaceNames().contains (Look::comboTypefaceName()));
     if (! juce::Font::findAllTypefaceNames().contains ("Helvetica"))
+    {
         EXPECT_EQ (Look::comboTypefaceName(), "Liberation Sans") << "fonts-liberation2 has Helvetica's metrics";
+    }
 
     ASSERT_NE (font.getTypefacePtr(), nullptr);
     EXPECT_EQ (font.getTypefacePtr()->getName(), Look::comboTypefaceName());

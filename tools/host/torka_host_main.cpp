@@ -67,7 +67,6 @@ int main (int argc, char** argv)
 
         auto& plugin = *loaded.instance;
         const auto format = torka::host::toString (*torka::host::formatOfBundle (bundle));
-        plugin.setPlayConfigDetails (2, 2, rate, block);
         plugin.prepareToPlay (rate, block);
 
         // A VST3 plug-in reports its latency through the message thread, an LV2 one while it runs.
