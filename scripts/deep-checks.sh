@@ -12,7 +12,7 @@ source "$(dirname "$0")/lib.sh"
 
 steps=${1:-"asan tsan fuzz"}
 minutes=${FUZZ_MINUTES:-10}
-ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" clang libclang-rt-14-dev
+ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 
 for step in $steps; do
     case $step in
@@ -28,15 +28,12 @@ for step in $steps; do
         log "ThreadSanitizer: the threads test"
         TORKA_BUILD_DIR=$ROOT/build/tsan configure -DTORKA_SANITIZERS=thread -DTORKA_BUILD_BENCHMARKS=OFF -DTORKA_BUILD_HOST=OFF
         TORKA_BUILD_DIR=$ROOT/build/tsan build --target torka_gui_tests
-        TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$ROOT/tests/threads/tsan.supp" \
+        TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$ROOT/tests/support/tsan.supp" \
             "$ROOT/tests/support/with-xvfb.sh" "$ROOT/build/tsan/tests/torka_gui_tests" --gtest_filter='ThreadSafety.*'
         ;;
     fuzz)
         log "libFuzzer, $minutes minutes per target"
-        CC=clang CXX=clang++ TORKA_BUILD_DIR=$ROOT/build/fuzz configure -DTORKA_FUZZ=ON -DTORKA_FUZZ_SECONDS=$((minutes * 60)) \
-            -DTORKA_BUILD_TESTS=OFF -DTORKA_BUILD_HOST=OFF -DTORKA_BUILD_BENCHMARKS=OFF
-        TORKA_BUILD_DIR=$ROOT/build/fuzz build --target fuzz_state fuzz_preset
-        (cd "$ROOT/build/fuzz" && ctest --output-on-failure -L fuzz)
+        fuzz $((minutes * 60))
         ;;
     *)
         echo "unknown step $step (asan, tsan or fuzz)"

@@ -1,6 +1,9 @@
 #include "PluginProcessor.h"
 #include "PluginEditor.h"
+#include "common/Numbers.h"
 #include "common/StateReader.h"
+
+#include <cmath>
 
 PluginProcessor::PluginProcessor()
     : AudioProcessor (BusesProperties()
@@ -21,7 +24,15 @@ juce::AudioProcessorValueTreeState::ParameterLayout PluginProcessor::createParam
     std::vector<std::unique_ptr<juce::RangedAudioParameter>> params;
     const auto addFloat = [&params] (const juce::String& id, const juce::String& name, float min, float max)
     {
-        params.push_back (std::make_unique<juce::AudioParameterFloat> (juce::ParameterID { id, 1 }, name, min, max, 0.0f));
+        // Typed text goes through the safe parser; text that is not a number reads as the default.
+        const auto attributes = juce::AudioParameterFloatAttributes().withValueFromStringFunction ([] (const juce::String& text)
+        {
+            const auto value = (float) hoa::parseNumber (text);
+            return std::isnan (value) ? 0.0f : value;
+        });
+        params.push_back (std::make_unique<juce::AudioParameterFloat> (juce::ParameterID { id, 1 }, name,
+                                                                       juce::NormalisableRange<float> (min, max, 0.01f),
+                                                                       0.0f, attributes));
     };
 
     addFloat (inputID, inputName, -30.0f, 20.0f);

@@ -9,74 +9,59 @@ namespace hoa::presets
 {
 namespace
 {
-    // The deepest element nesting of an XML text, counted without building anything.
-    // Comments, CDATA, processing instructions, declarations and quoted attribute values
-    // are stepped over, so that markup inside them counts for nothing.
-    int nestingDepth (const char* p)
+    // Whether JUCE's XML parser can take a text safely. It recurses once per level of
+    // nesting, so a document of very many elements could overflow its stack; and a
+    // processing instruction ("<?...?>") inside an element, followed by text, sends it
+    // round a loop for ever. The scan ignores quoting on purpose: a parser that reads
+    // quotes differently must not be able to hide markup from it.
+    bool safeToParse (const char* p)
     {
-        const auto startsWith = [] (const char* s, const char* prefix) { return strncmp (s, prefix, strlen (prefix)) == 0; };
         const auto skipPast = [] (const char* s, const char* end)
         {
             const auto* found = strstr (s, end);
             return found != nullptr ? found + strlen (end) : s + strlen (s);
         };
 
-        int depth = 0, deepest = 0;
-
-        while (*p != 0)
+        // The prolog: declarations, comments and instructions before the root element.
+        while (*p != 0 && (*p != '<' || p[1] == '?' || p[1] == '!'))
         {
-            if (*p++ != '<')
-                continue;
-
-            if (startsWith (p, "!--"))
-                p = skipPast (p, "-->");
-            else if (startsWith (p, "![CDATA["))
-                p = skipPast (p, "]]>");
-            else if (*p == '!' || *p == '?')
-                p = skipPast (p, ">");
-            else if (*p == '/')
-            {
-                depth = juce::jmax (0, depth - 1);
-                p = skipPast (p, ">");
-            }
+            if (*p != '<')
+                ++p;
+            else if (strncmp (p, "<!--", 4) == 0)
+                p = skipPast (p + 4, "-->");
             else
-            {
-                // An opening tag: step over its attributes to see whether it closes itself.
-                char quote = 0, previous = 0;
-                deepest = juce::jmax (deepest, depth + 1);
-                for (; *p != 0; ++p)
-                {
-                    if (quote != 0)
-                    {
-                        quote = *p == quote ? 0 : quote;
-                    }
-                    else if (*p == '"' || *p == '\'')
-                    {
-                        quote = *p;
-                    }
-                    else if (*p == '>')
-                    {
-                        if (previous != '/')
-                            ++depth;
-                        ++p;
-                        break;
-                    }
-                    previous = *p;
-                }
-            }
+                p = skipPast (p + 2, p[1] == '?' ? "?>" : ">");
         }
 
-        return deepest;
+        if (strstr (p, "<?") != nullptr)
+            return false;
+
+        int elements = 0;
+        for (; *p != 0; ++p)
+            if (*p == '<' && p[1] != '/' && p[1] != '!' && ++elements > maximumElements)
+                return false;
+
+        return true;
     }
 } // namespace
 
 std::unique_ptr<juce::XmlElement> parseDocument (const juce::String& text)
 {
-    if (nestingDepth (text.toRawUTF8()) > maximumDepth)
+    if (! safeToParse (text.toRawUTF8()))
         return {};
 
     juce::XmlDocument document (text);
     return document.getDocumentElement();
+}
+
+std::unique_ptr<juce::XmlElement> parseBytes (const void* data, size_t size)
+{
+    if (data == nullptr || size == 0 || size > (size_t) maximumFileSize)
+        return {};
+
+    // UTF-8 when the bytes are valid UTF-8 (a byte-order mark is skipped), otherwise read
+    // as Windows-1252: malformed sequences are never decoded past the end of the data.
+    return parseDocument (juce::String::createStringFromData (data, (int) size));
 }
 
 std::unique_ptr<juce::XmlElement> readDocument (const juce::File& file)
@@ -84,19 +69,16 @@ std::unique_ptr<juce::XmlElement> readDocument (const juce::File& file)
     if (! file.existsAsFile() || file.getSize() > maximumFileSize)
         return {};
 
-    juce::FileInputStream in (file);
-    if (! in.openedOk())
+    juce::MemoryBlock bytes;
+    if (! file.loadFileAsData (bytes))
         return {};
 
-    return parseDocument (in.readEntireStreamAsString());
+    return parseBytes (bytes.getData(), bytes.getSize());
 }
 
 std::unique_ptr<juce::XmlElement> parseEmbedded (const char* data, int size)
 {
-    if (data == nullptr || size <= 0)
-        return {};
-
-    return parseDocument (juce::String::fromUTF8 (data, size));
+    return size > 0 ? parseBytes (data, (size_t) size) : nullptr;
 }
 
 std::vector<FactoryPreset> factoryPresets()

@@ -26,18 +26,22 @@ juce::Array<juce::File> userPresetFiles (const juce::File& folder);
 // The folder HollowOakAudio/TORKA in the user's documents folder.
 juce::File defaultFolder();
 
-// Preset documents are a few hundred bytes; anything larger than this, or nested more
-// deeply than maximumDepth, is not a preset and is not parsed (a huge or deeply nested
-// file would otherwise cost memory or overflow the parser's stack).
+// Preset documents are a few hundred bytes and a dozen elements; anything larger than
+// this, or with more than maximumElements tags, is not a preset and is not parsed (a
+// huge or deeply nested file would otherwise cost memory or overflow the parser's stack).
 constexpr juce::int64 maximumFileSize = 1 << 20;
-constexpr int maximumDepth = 32;
+constexpr int maximumElements = 1024;
 
-// The root element of an XML text, or null when it is not well-formed or too deep.
+// The root element of an XML text, or null when it is not well-formed, too large, or
+// holds a processing instruction after the root's start (which JUCE's parser can loop on).
 std::unique_ptr<juce::XmlElement> parseDocument (const juce::String& text);
+
+// The root element of a document's bytes, or null when they are too many or not XML.
+std::unique_ptr<juce::XmlElement> parseBytes (const void* data, size_t size);
 
 // The root element of a file, or null when it cannot be read, is too large or is not XML.
 std::unique_ptr<juce::XmlElement> readDocument (const juce::File& file);
 
-// Embedded bytes decoded as UTF-8 and parsed.
+// Embedded bytes, parsed.
 std::unique_ptr<juce::XmlElement> parseEmbedded (const char* data, int size);
 } // namespace hoa::presets

@@ -1,5 +1,6 @@
 #include "PresetManager.h"
 #include "PresetLibrary.h"
+#include "common/Numbers.h"
 
 #include <cmath>
 
@@ -90,7 +91,7 @@ void PresetManager::applyXmlParams (const juce::XmlElement* element, const juce:
                 continue;
 
             // "nan", "inf" or "1e999" would reach the parameter as a non-finite value.
-            const auto value = (float) e->getDoubleAttribute (name);
+            const auto value = (float) parseNumber (e->getStringAttribute (name));
             if (! std::isfinite (value))
                 continue;
 

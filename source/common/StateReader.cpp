@@ -1,4 +1,5 @@
 #include "StateReader.h"
+#include "Numbers.h"
 
 #include <cmath>
 
@@ -64,7 +65,9 @@ namespace
             return true;
         }
 
-        // A zero-terminated string; its terminator must be inside the data.
+        // A zero-terminated UTF-8 string; its terminator must be inside the data. Bytes
+        // that are not UTF-8 would be read as other characters and written back differently,
+        // so a saved state would no longer restore to itself.
         bool string (size_t& length)
         {
             for (size_t i = position; i < size; ++i)
@@ -72,11 +75,52 @@ namespace
                 if (data[i] == 0)
                 {
                     length = i - position;
+                    const auto valid = utf8 (position, length);
                     position = i + 1;
-                    return true;
+                    return valid;
                 }
             }
             return false;
+        }
+
+        // Well-formed UTF-8 only: no overlong forms (C0 AB would come back as '+'), no
+        // surrogates, nothing above U+10FFFF. A zero ends the text, as it does for JUCE.
+        bool utf8 (size_t start, size_t length) const
+        {
+            const auto* p = data + start;
+            const auto* end = p + length;
+            while (p < end && *p != 0)
+            {
+                const auto lead = *p++;
+                if (lead < 0x80)
+                    continue;
+
+                int more = 0;
+                juce::uint8 low = 0x80, high = 0xbf;
+                if (lead >= 0xc2 && lead <= 0xdf)
+                    more = 1;
+                else if (lead >= 0xe0 && lead <= 0xef)
+                {
+                    more = 2;
+                    low = lead == 0xe0 ? 0xa0 : 0x80;
+                    high = lead == 0xed ? 0x9f : 0xbf;
+                }
+                else if (lead >= 0xf0 && lead <= 0xf4)
+                {
+                    more = 3;
+                    low = lead == 0xf0 ? 0x90 : 0x80;
+                    high = lead == 0xf4 ? 0x8f : 0xbf;
+                }
+                else
+                    return false;
+
+                for (int i = 0; i < more; ++i, low = 0x80, high = 0xbf)
+                    if (p >= end || *p < low || *p > high)
+                        return false;
+                    else
+                        ++p;
+            }
+            return true;
         }
 
         // JUCE's compressed int. Negative counts and over-long encodings are refused,
@@ -144,7 +188,9 @@ namespace
                             return false;
                     return true;
                 }
-                default: return skip ((size_t) numBytes - 1); // string, binary, undefined, unknown
+                case 5:                   // string
+                    return utf8 (position, (size_t) numBytes - 1) && skip ((size_t) numBytes - 1);
+                default: return skip ((size_t) numBytes - 1); // binary, undefined, unknown
             }
         }
 
@@ -177,14 +223,21 @@ void keepCurrentValuesWhereUnset (juce::ValueTree& state, juce::AudioProcessorVa
 
     const auto currentValue = [] (juce::RangedAudioParameter& p) { return p.convertFrom0to1 (p.getValue()); };
 
+    // The tree state takes a value from every child whose "id" names a parameter,
+    // whatever the child's type, so every such child is checked.
     for (auto child : state)
     {
-        if (! child.hasType (paramType) || ! child.hasProperty (valueKey))
+        if (! child.hasProperty (valueKey))
             continue;
 
-        if (auto* param = treeState.getParameter (child[idKey].toString()))
-            if (! std::isfinite (static_cast<float> (child[valueKey])))
-                child.setProperty (valueKey, currentValue (*param), nullptr);
+        auto* param = treeState.getParameter (child[idKey].toString());
+        if (param == nullptr)
+            continue;
+
+        // Text is parsed here, so the tree state only ever sees a number.
+        const auto& stored = child[valueKey];
+        const auto value = stored.isString() ? (float) parseNumber (stored.toString()) : static_cast<float> (stored);
+        child.setProperty (valueKey, std::isfinite (value) ? value : currentValue (*param), nullptr);
     }
 
     for (auto* p : treeState.processor.getParameters())
@@ -194,7 +247,7 @@ void keepCurrentValuesWhereUnset (juce::ValueTree& state, juce::AudioProcessorVa
             continue;
 
         const auto hasChild = std::any_of (state.begin(), state.end(), [&] (const juce::ValueTree& c)
-                                           { return c.hasType (paramType) && c[idKey].toString() == param->getParameterID(); });
+                                           { return c[idKey].toString() == param->getParameterID(); });
         if (! hasChild)
             state.appendChild (juce::ValueTree (paramType, { { idKey, param->getParameterID() },
                                                              { valueKey, currentValue (*param) } }),

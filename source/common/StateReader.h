@@ -14,8 +14,8 @@ juce::ValueTree readStateTree (const void* data, int sizeInBytes);
 bool isWellFormedStateTree (const void* data, size_t sizeInBytes);
 
 // Prepares a restored tree so that parameters it cannot set keep their current values:
-// a "PARAM" value that is not a finite number (it would reach the parameter as NaN or
-// infinity) is replaced by the current value, and a parameter without a "PARAM" child
-// gets one holding its current value (the tree state would reset it to its default).
+// a value that is not a finite number (it would reach the parameter as NaN or infinity)
+// is replaced by the current value, and a parameter that no child names gets a "PARAM"
+// child holding its current value (the tree state would reset it to its default).
 void keepCurrentValuesWhereUnset (juce::ValueTree& state, juce::AudioProcessorValueTreeState& treeState);
 } // namespace hoa

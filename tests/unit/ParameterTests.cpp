@@ -150,6 +150,10 @@ TEST_F (ParameterTest, ValueTextRoundTrips)
         { "inputID", "0", 0.0f, "0.00" },
         { "inputID", "-30", -30.0f, "-30.00" },
         { "clipDrive1ID", "7.5", 7.5f, "7.50" },
+        { "clipDrive1ID", "abc", 0.0f, "0.00" },
+        { "bodyID", "nan", 0.0f, "0.00" },
+        { "bodyID", "1e99911111111111111111111", 100.0f, "100.00" },
+        { "inputID", "-1e99911111111111111111111", -30.0f, "-30.00" },
     };
 
     for (const auto& c : cases)

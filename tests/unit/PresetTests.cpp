@@ -25,17 +25,8 @@ protected:
 
     void SetUp() override { folder.createDirectory(); }
 
-    float real (const char* id)
-    {
-        auto* p = processor.treeState.getParameter (id);
-        return p->convertFrom0to1 (p->getValue());
-    }
-
-    void setReal (const char* id, float value)
-    {
-        auto* p = processor.treeState.getParameter (id);
-        p->setValueNotifyingHost (p->convertTo0to1 (value));
-    }
+    float real (const char* id) { return torka::test::realValue (processor.treeState, id); }
+    void setReal (const char* id, float value) { torka::test::setRealValue (processor.treeState, id, value); }
 
     juce::File write (const juce::String& name, const juce::String& text)
     {
@@ -221,6 +212,8 @@ TEST_F (Presets, AttributesApplyByIdAsNumbers)
         { "inf is skipped", "<Parameter bodyID=\"inf\"/>", "bodyID", 40.0f },
         { "-inf is skipped", "<Parameter bodyID=\"-inf\"/>", "bodyID", 40.0f },
         { "1e999 is skipped", "<Parameter bodyID=\"1e999\"/>", "bodyID", 40.0f },
+        { "an exponent of 25 digits is skipped", "<Parameter bodyID=\"-1e99911111111111111111111\"/>", "bodyID", 40.0f },
+        { "leading zeros in an exponent", "<Parameter bodyID=\"5e+0000000000001\"/>", "bodyID", 50.0f },
         { "a switch at 500 is on", "<Parameter bypassID=\"500\"/>", "bypassID", 1.0f },
         { "children of an element are not visited", "<Group><Parameter bodyID=\"9\"/></Group>", "bodyID", 40.0f },
     };
@@ -275,9 +268,22 @@ TEST_F (Presets, HostileDocumentsAreNotParsed)
     }
     EXPECT_FLOAT_EQ (real ("bodyID"), 40.0f);
 
-    // Markup inside comments, CDATA and attribute values does not count as nesting.
-    const auto shallow = "<TORKA><!-- <a><a><a> --><![CDATA[<b><b>]]><P note=\"<c><c>\" bodyID=\"3\"/></TORKA>";
-    EXPECT_NE (hoa::presets::parseDocument (shallow), nullptr);
+    // A processing instruction inside an element, then text, sends JUCE's parser round a
+    // loop for ever; an unclosed quote must not hide one.
+    for (const auto* looping : { "<TORKA><P bodyID=\"1\"/> <?pi x?>text</TORKA>",
+                                 "<TORKA><P a=\"0/>\n<P b=\"0\"/>\n<?x?>\nhhh/>\n<P c=\"0\"/></TORKA>" })
+        EXPECT_EQ (hoa::presets::parseDocument (looping), nullptr) << looping;
+    EXPECT_NE (hoa::presets::parseDocument ("<?xml version=\"1.0\"?><!-- <a> --><?pi?><TORKA/>"), nullptr)
+        << "declarations, comments and instructions before the root are fine";
+
+    // Nesting as deep as the element limit allows still parses.
+    const auto nested = [] (int levels)
+    {
+        return "<TORKA>" + juce::String::repeatedString ("<a>", levels - 1)
+             + juce::String::repeatedString ("</a>", levels - 1) + "</TORKA>";
+    };
+    EXPECT_NE (hoa::presets::parseDocument (nested (hoa::presets::maximumElements)), nullptr);
+    EXPECT_EQ (hoa::presets::parseDocument (nested (hoa::presets::maximumElements + 1)), nullptr);
 }
 
 TEST (ResourceTable, LooksResourcesUpByName)

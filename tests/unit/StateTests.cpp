@@ -1,4 +1,5 @@
 #include "PluginProcessor.h"
+#include "TestSupport.h"
 #include "common/StateReader.h"
 
 #include <gtest/gtest.h>
@@ -33,14 +34,12 @@ juce::MemoryBlock toBlob (const juce::ValueTree& tree)
 
 float realValue (PluginProcessor& p, const char* id)
 {
-    auto* param = p.treeState.getParameter (id);
-    return param->convertFrom0to1 (param->getValue());
+    return torka::test::realValue (p.treeState, id);
 }
 
 void setReal (PluginProcessor& p, const char* id, float value)
 {
-    auto* param = p.treeState.getParameter (id);
-    param->setValueNotifyingHost (param->convertTo0to1 (value));
+    torka::test::setRealValue (p.treeState, id, value);
 }
 
 std::vector<float> allValues (PluginProcessor& p)
@@ -304,6 +303,12 @@ TEST (PluginState, UnreadableOrHostileBlobsChangeNothing)
         { "array with a huge item count", Blob().str ("P").count (1).str ("x").count (6).byte (7).count (0x7fffffff).get() },
         { "empty property name", Blob().str ("P").count (1).str ("").count (1).byte (2).count (0).get() },
         { "children nested far too deep", deeplyNested (100000) },
+        // Not UTF-8: it would read back as other characters, and a saved state would no
+        // longer restore to itself.
+        { "type that is not UTF-8", Blob().bytes ({ 'P', 0xc0, 0x05, 0 }).count (0).count (0).get() },
+        { "overlong UTF-8 in a type", Blob().bytes ({ 'P', 0xc0, 0xab, 0 }).count (0).count (0).get() },
+        { "a UTF-16 surrogate in a type", Blob().bytes ({ 'P', 0xed, 0xa0, 0x80, 0 }).count (0).count (0).get() },
+        { "string value that is not UTF-8", Blob().str ("P").count (1).str ("x").count (4).bytes ({ 5, 0xff, 'a', 0 }).count (0).get() },
     };
 
     for (const auto& [name, blob] : cases)
@@ -335,7 +340,7 @@ TEST (PluginState, WellFormedCheckAcceptsWhatJuceWrites)
     tree.setProperty ("int64", (juce::int64) 1 << 40, nullptr);
     tree.setProperty ("double", 2.5, nullptr);
     tree.setProperty ("bool", true, nullptr);
-    tree.setProperty ("string", "text with ünïcode", nullptr);
+    tree.setProperty ("string", juce::String::fromUTF8 ("text with \xc3\xbcn\xc3\xaf" "code, \xe2\x82\xac and \xf0\x9f\x8e\xb8"), nullptr);
     tree.setProperty ("binary", juce::var (juce::MemoryBlock ("\0\1\2", 3)), nullptr);
     juce::Array<juce::var> array { 1, "two", 3.0, juce::Array<juce::var> { 4 } };
     tree.setProperty ("array", array, nullptr);
@@ -362,4 +367,66 @@ TEST (PluginState, NonFiniteValuesKeepTheCurrentValue)
     const auto fine = paramWithValue (55.0);
     target.setStateInformation (fine.getData(), (int) fine.getSize());
     EXPECT_EQ (realValue (target, "bodyID"), 55.0f);
+}
+
+// The tree state takes a value from any child whose id names a parameter, last one
+// winning, so a non-finite value must not slip in through a child of another type.
+TEST (PluginState, NonFiniteValuesInChildrenOfAnyTypeKeepTheCurrentValue)
+{
+    const auto nan = std::numeric_limits<double>::quiet_NaN();
+
+    for (const auto* type : { "PARAM", "Variables", "Anything" })
+    {
+        SCOPED_TRACE (type);
+        PluginProcessor target;
+        setReal (target, "bypassID", 1.0f);
+
+        juce::ValueTree state ("PARAMETERS");
+        state.appendChild (juce::ValueTree ("PARAM", { { "id", "bypassID" }, { "value", 0.0 } }), nullptr);
+        state.appendChild (juce::ValueTree (type, { { "id", "bypassID" }, { "value", nan } }), nullptr);
+        const auto blob = toBlob (state);
+        target.setStateInformation (blob.getData(), (int) blob.getSize());
+
+        const auto bypass = target.treeState.getParameter ("bypassID")->getValue();
+        EXPECT_TRUE (std::isfinite (bypass));
+        EXPECT_EQ (bypass, 1.0f) << "the last child named the parameter, with no usable value";
+
+        const auto saved = saveState (target);
+        target.setStateInformation (saved.getData(), (int) saved.getSize());
+        EXPECT_EQ (saveState (target), saved);
+    }
+}
+
+// A value stored as text is read as a number; text that overflows or is not a number
+// keeps the current value, and the next save stores a number.
+TEST (PluginState, TextValuesAreReadAsNumbers)
+{
+    struct Case { const char* text; float expected; };
+    const Case cases[] = {
+        { "55", 55.0f },
+        { "12.345", 12.35f },
+        { "12abc", 12.0f },
+        { "nan", 20.0f },
+        { "1e999", 20.0f },
+        { "1e9999999999999", 20.0f },
+        { "-1e99911111111111111111111", 20.0f },
+        { "1e-99911111111111111111111", 0.0f },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.text);
+        PluginProcessor target;
+        setReal (target, "bodyID", 20.0f);
+
+        juce::ValueTree state ("PARAMETERS");
+        state.appendChild (juce::ValueTree ("PARAM", { { "id", "bodyID" }, { "value", juce::String (c.text) } }), nullptr);
+        const auto blob = toBlob (state);
+        target.setStateInformation (blob.getData(), (int) blob.getSize());
+        EXPECT_NEAR (realValue (target, "bodyID"), c.expected, 1.0e-4f);
+
+        const auto saved = parse (saveState (target)).getChildWithProperty ("id", "bodyID");
+        ASSERT_TRUE (saved.isValid());
+        EXPECT_TRUE (saved["value"].isDouble()) << "the raw text was stored again";
+    }
 }
