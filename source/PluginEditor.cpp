@@ -56,22 +56,25 @@ PluginEditor::~PluginEditor()
     stopTimer();
 }
 
+template <typename FilmStripSlider>
+void PluginEditor::initSlider (FilmStripSlider& slider, int filmStrip, const juce::String& parameterID, std::unique_ptr<SliderAttachment>& attachment)
+{
+    slider.setSliderStyle (juce::Slider::RotaryVerticalDrag);
+    slider.setTextBoxStyle (juce::Slider::NoTextBox, false, 0, 0);
+    addAndMakeVisible (slider);
+    slider.setFilmStripIndex (filmStrip);
+    attachment = std::make_unique<SliderAttachment> (audioProcessor.treeState, parameterID, slider);
+    // Each drag is one step of the undo history.
+    slider.onDragEnd = [this] { audioProcessor.undoManager.beginNewTransaction(); };
+}
+
 void PluginEditor::initMainSliders()
 {
     using namespace hoa::parameters;
     const juce::String ids[] = { weightID, airID, heatID, punchID, igniteID };
 
     for (size_t i = 0; i < mainSliders.size(); ++i)
-    {
-        auto& knob = mainSliders[i];
-        knob.setSliderStyle (juce::Slider::RotaryVerticalDrag);
-        knob.setTextBoxStyle (juce::Slider::NoTextBox, false, 0, 0);
-        addAndMakeVisible (knob);
-        knob.setFilmStripIndex ((int) i);
-        mainSliderAttachments[i] = std::make_unique<SliderAttachment> (audioProcessor.treeState, ids[i], knob);
-        // Each drag is one step of the undo history.
-        knob.onDragEnd = [this] { audioProcessor.undoManager.beginNewTransaction(); };
-    }
+        initSlider (mainSliders[i], (int) i, ids[i], mainSliderAttachments[i]);
 }
 
 void PluginEditor::initButtons()
@@ -107,15 +110,7 @@ void PluginEditor::initIOSliders()
     const juce::String ids[] = { inputID, outputID };
 
     for (size_t i = 0; i < ioSliders.size(); ++i)
-    {
-        auto& fader = ioSliders[i];
-        fader.setSliderStyle (juce::Slider::RotaryVerticalDrag);
-        fader.setTextBoxStyle (juce::Slider::NoTextBox, false, 0, 0);
-        addAndMakeVisible (fader);
-        fader.setFilmStripIndex ((int) i);
-        ioSliderAttachments[i] = std::make_unique<SliderAttachment> (audioProcessor.treeState, ids[i], fader);
-        fader.onDragEnd = [this] { audioProcessor.undoManager.beginNewTransaction(); };
-    }
+        initSlider (ioSliders[i], (int) i, ids[i], ioSliderAttachments[i]);
 }
 
 void PluginEditor::paint (juce::Graphics& g)

@@ -39,6 +39,10 @@ private:
 
     using SliderAttachment = juce::AudioProcessorValueTreeState::SliderAttachment;
 
+    // Vertical drag, no text box, its film strip, attached to its parameter.
+    template <typename FilmStripSlider>
+    void initSlider (FilmStripSlider&, int filmStrip, const juce::String& parameterID, std::unique_ptr<SliderAttachment>&);
+
     PluginProcessor& audioProcessor;
     kestrel::Images images;
     std::array<kestrel::gui::widgets::BaseKnob, 5> mainSliders;

@@ -11,21 +11,27 @@ namespace hoa::dsp
 // the same arithmetic, in the same order, as juce::dsp::LinkwitzRileyFilter<float>, so
 // its output is identical sample for sample. It is inline and keeps its states in plain
 // arrays, so a chain can run it for both channels in one pass with the states in
-// registers, instead of one out-of-line call per sample.
+// registers, instead of one out-of-line call per sample. The per-sample steps take a
+// float, or a vector whose lanes each do exactly the float arithmetic (both channels).
 class LinkwitzRiley
 {
 public:
     static constexpr size_t maximumChannels = 2;
 
-    struct State
+    template <typename T>
+    struct StateOf
     {
-        float s1 = 0.0f, s2 = 0.0f, s3 = 0.0f, s4 = 0.0f;
+        T s1 {}, s2 {}, s3 {}, s4 {};
     };
 
-    struct Coefficients
+    template <typename T>
+    struct CoefficientsOf
     {
-        float g = 0.0f, R2 = 0.0f, h = 0.0f;
+        T g {}, R2 {}, h {};
     };
+
+    using State = StateOf<float>;
+    using Coefficients = CoefficientsOf<float>;
 
     void prepare (double newSampleRate)
     {
@@ -55,7 +61,8 @@ public:
     State& state (size_t channel) noexcept { return states[channel]; }
 
     // Splits x into the low band and its complement.
-    static void split (const Coefficients& k, State& s, float x, float& low, float& high) noexcept
+    template <typename T>
+    static void split (const CoefficientsOf<T>& k, StateOf<T>& s, T x, T& low, T& high) noexcept
     {
         const auto yH = (x - (k.R2 + k.g) * s.s1 - s.s2) * k.h;
         const auto yB = k.g * yH + s.s1;
@@ -73,78 +80,35 @@ public:
         high = yL - k.R2 * yB + yH - yL2;
     }
 
-    static float lowpass (const Coefficients& k, State& s, float x) noexcept
+    // The low band alone (the complement's arithmetic is dropped by the compiler).
+    template <typename T>
+    static T lowpass (const CoefficientsOf<T>& k, StateOf<T>& s, T x) noexcept
     {
-        const auto yH = (x - (k.R2 + k.g) * s.s1 - s.s2) * k.h;
-        const auto yB = k.g * yH + s.s1;
-        s.s1 = k.g * yH + yB;
-        const auto yL = k.g * yB + s.s2;
-        s.s2 = k.g * yB + yL;
-
-        const auto yH2 = (yL - (k.R2 + k.g) * s.s3 - s.s4) * k.h;
-        const auto yB2 = k.g * yH2 + s.s3;
-        s.s3 = k.g * yH2 + yB2;
-        const auto yL2 = k.g * yB2 + s.s4;
-        s.s4 = k.g * yB2 + yL2;
-        return yL2;
+        T low, high;
+        split (k, s, x, low, high);
+        return low;
     }
 
    #if defined(__GNUC__) || defined(__clang__)
-    // Both channels at once, one per lane of a vector: each lane does exactly the
-    // scalar arithmetic above, so the results are the same bits.
+    // Both channels at once, one per lane (the upper two lanes idle at zero).
     using Lanes = float __attribute__ ((vector_size (16)));
 
-    struct LaneState
-    {
-        Lanes s1 {}, s2 {}, s3 {}, s4 {};
-    };
-
-    struct LaneCoefficients
-    {
-        Lanes g {}, R2 {}, h {};
-    };
-
-    static LaneCoefficients laneCoefficients (const Coefficients& left, const Coefficients& right)
+    static CoefficientsOf<Lanes> laneCoefficients (const Coefficients& left, const Coefficients& right)
     {
         return { Lanes { left.g, right.g, left.g, right.g }, Lanes { left.R2, right.R2, left.R2, right.R2 },
                  Lanes { left.h, right.h, left.h, right.h } };
     }
 
-    static LaneState laneState (const State& left, const State& right)
+    static StateOf<Lanes> laneState (const State& left, const State& right)
     {
         return { Lanes { left.s1, right.s1, 0, 0 }, Lanes { left.s2, right.s2, 0, 0 },
                  Lanes { left.s3, right.s3, 0, 0 }, Lanes { left.s4, right.s4, 0, 0 } };
     }
 
-    static void unpack (const LaneState& lanes, State& left, State& right)
+    static void unpack (const StateOf<Lanes>& lanes, State& left, State& right)
     {
         left = { lanes.s1[0], lanes.s2[0], lanes.s3[0], lanes.s4[0] };
         right = { lanes.s1[1], lanes.s2[1], lanes.s3[1], lanes.s4[1] };
-    }
-
-    static void split (const LaneCoefficients& k, LaneState& s, Lanes x, Lanes& low, Lanes& high) noexcept
-    {
-        const auto yH = (x - (k.R2 + k.g) * s.s1 - s.s2) * k.h;
-        const auto yB = k.g * yH + s.s1;
-        s.s1 = k.g * yH + yB;
-        const auto yL = k.g * yB + s.s2;
-        s.s2 = k.g * yB + yL;
-
-        const auto yH2 = (yL - (k.R2 + k.g) * s.s3 - s.s4) * k.h;
-        const auto yB2 = k.g * yH2 + s.s3;
-        s.s3 = k.g * yH2 + yB2;
-        const auto yL2 = k.g * yB2 + s.s4;
-        s.s4 = k.g * yB2 + yL2;
-
-        low = yL2;
-        high = yL - k.R2 * yB + yH - yL2;
-    }
-
-    static Lanes lowpass (const LaneCoefficients& k, LaneState& s, Lanes x) noexcept
-    {
-        Lanes low, high;
-        split (k, s, x, low, high);
-        return low;
     }
    #endif
 

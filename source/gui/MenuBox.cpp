@@ -187,15 +187,20 @@ int MenuBox::getXMLByName (const juce::String& fileName) const
     return -1;
 }
 
-void MenuBox::load()
+void MenuBox::launchChooser (const juce::String& title, int flags, void (MenuBox::*completion) (const juce::File&))
 {
-    fileChooser = std::make_unique<juce::FileChooser> ("Load preset...", juce::File (chooserFolderPath), "*.xml", true, false);
-    fileChooser->launchAsync (juce::FileBrowserComponent::openMode | juce::FileBrowserComponent::canSelectFiles,
-                              [safe = juce::Component::SafePointer<MenuBox> (this)] (const juce::FileChooser& chooser)
+    fileChooser = std::make_unique<juce::FileChooser> (title, juce::File (chooserFolderPath), "*.xml", true, false);
+    fileChooser->launchAsync (flags, [safe = juce::Component::SafePointer<MenuBox> (this), completion] (const juce::FileChooser& chooser)
                               {
                                   if (safe != nullptr)
-                                      safe->loadChosenFile (chooser.getResult());
+                                      (safe.getComponent()->*completion) (chooser.getResult());
                               });
+}
+
+void MenuBox::load()
+{
+    launchChooser ("Load preset...", juce::FileBrowserComponent::openMode | juce::FileBrowserComponent::canSelectFiles,
+                   &MenuBox::loadChosenFile);
 }
 
 void MenuBox::loadChosenFile (const juce::File& chosen)
@@ -216,14 +221,9 @@ void MenuBox::loadChosenFile (const juce::File& chosen)
 
 void MenuBox::save()
 {
-    fileChooser = std::make_unique<juce::FileChooser> ("Save preset as...", juce::File (chooserFolderPath), "*.xml", true, false);
     // JUCE's own browser, used where no native dialog exists, needs canSelectFiles to save at all.
-    fileChooser->launchAsync (juce::FileBrowserComponent::saveMode | juce::FileBrowserComponent::canSelectFiles,
-                              [safe = juce::Component::SafePointer<MenuBox> (this)] (const juce::FileChooser& chooser)
-                              {
-                                  if (safe != nullptr)
-                                      safe->saveChosenFile (chooser.getResult());
-                              });
+    launchChooser ("Save preset as...", juce::FileBrowserComponent::saveMode | juce::FileBrowserComponent::canSelectFiles,
+                   &MenuBox::saveChosenFile);
 }
 
 void MenuBox::saveChosenFile (const juce::File& chosen)

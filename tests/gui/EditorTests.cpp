@@ -22,7 +22,7 @@ protected:
 
     juce::RangedAudioParameter& param (const char* id) { return *processor.treeState.getParameter (id); }
 
-    float real (const char* id) { return param (id).convertFrom0to1 (param (id).getValue()); }
+    float real (const char* id) { return torka::test::realValue (processor.treeState, id); }
 
     std::vector<float> allValues()
     {

@@ -29,17 +29,8 @@ protected:
         return bar;
     }
 
-    float real (const char* id)
-    {
-        auto* p = processor.treeState.getParameter (id);
-        return p->convertFrom0to1 (p->getValue());
-    }
-
-    void setReal (const char* id, float value)
-    {
-        auto* p = processor.treeState.getParameter (id);
-        p->setValueNotifyingHost (p->convertTo0to1 (value));
-    }
+    float real (const char* id) { return torka::test::realValue (processor.treeState, id); }
+    void setReal (const char* id, float value) { torka::test::setRealValue (processor.treeState, id, value); }
 
     juce::File writeUserPreset (const juce::String& name, const juce::String& body, const juce::String& root = "TORKA")
     {

@@ -41,6 +41,19 @@ private:
     juce::File folder;
 };
 
+// A parameter's real value, and setting one (host-style, notifying), by ID.
+inline float realValue (juce::AudioProcessorValueTreeState& state, const juce::String& id)
+{
+    auto* p = state.getParameter (id);
+    return p->convertFrom0to1 (p->getValue());
+}
+
+inline void setRealValue (juce::AudioProcessorValueTreeState& state, const juce::String& id, float value)
+{
+    auto* p = state.getParameter (id);
+    p->setValueNotifyingHost (p->convertTo0to1 (value));
+}
+
 // Runs the message loop for a while so that timers and async callbacks are delivered.
 inline void pumpMessages (int milliseconds)
 {

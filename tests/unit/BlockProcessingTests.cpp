@@ -1,5 +1,6 @@
 #include "PluginProcessor.h"
 #include "Signals.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -15,11 +16,7 @@ protected:
     PluginProcessor processor;
     juce::MidiBuffer midi;
 
-    void set (const char* id, float real)
-    {
-        auto* p = processor.treeState.getParameter (id);
-        p->setValueNotifyingHost (p->convertTo0to1 (real));
-    }
+    void set (const char* id, float real) { setRealValue (processor.treeState, id, real); }
 
     void run (juce::AudioBuffer<float>& buffer, int blockSize)
     {
@@ -109,7 +106,7 @@ TEST_F (BlockProcessing, BypassCrossfadesLinearlyOverTwentyMilliseconds)
         SCOPED_TRACE (rate);
         PluginProcessor p;
         const auto setOn = [&p] (bool on) { p.treeState.getParameter ("bypassID")->setValueNotifyingHost (on ? 1.0f : 0.0f); };
-        p.treeState.getParameter ("outputID")->setValueNotifyingHost (p.treeState.getParameter ("outputID")->convertTo0to1 (-30.0f));
+        setRealValue (p.treeState, "outputID", -30.0f);
         const int block = 128;
         p.prepareToPlay (rate, block);
         const auto fade = (int) std::floor (0.02 * rate);
@@ -185,7 +182,7 @@ TEST_F (BlockProcessing, MetersReadPeakLevelsOnASixtyDecibelScale)
     {
         SCOPED_TRACE ("the output meter measures after the output gain");
         PluginProcessor p;
-        p.treeState.getParameter ("outputID")->setValueNotifyingHost (p.treeState.getParameter ("outputID")->convertTo0to1 (6.0f));
+        setRealValue (p.treeState, "outputID", 6.0f);
         p.prepareToPlay (48000.0, 480);
         auto buffer = sine (48000.0, 100.0, 0.5f, 48000);
         run (p, buffer, 480);
@@ -204,7 +201,7 @@ TEST_F (BlockProcessing, NonFiniteInputCountsAsSilenceAndNeverPoisonsTheChain)
         for (auto* p : { &withBad, &withZeros })
         {
             for (const auto& [id, v] : { std::pair { "mainID", 60.0f }, { "clipDrive1ID", 20.0f }, { "punchID", 1.0f }, { "air1ID", 4.0f }, { "bodyID", 40.0f } })
-                p->treeState.getParameter (id)->setValueNotifyingHost (p->treeState.getParameter (id)->convertTo0to1 (v));
+                setRealValue (p->treeState, id, v);
             p->treeState.getParameter ("bypassID")->setValueNotifyingHost (bypassed ? 1.0f : 0.0f);
             p->prepareToPlay (48000.0, 256);
         }
