@@ -3,6 +3,7 @@
 
 #include <BinaryData.h>
 
+#include <cctype>
 #include <cstring>
 
 namespace hoa::presets
@@ -12,10 +13,31 @@ namespace
     // Whether JUCE's XML parser can take a text safely. It recurses once per level of
     // nesting, so a document of very many elements could overflow its stack; and a
     // processing instruction ("<?...?>") inside an element, followed by text, sends it
-    // round a loop for ever. The scan ignores quoting on purpose: a parser that reads
-    // quotes differently must not be able to hide markup from it.
+    // round a loop for ever; a hexadecimal character reference cut off by the end of the
+    // text ("&#x4") makes it read past that end. The scan ignores quoting on purpose: a
+    // parser that reads quotes differently must not be able to hide markup from it.
+    bool endsInsideHexReference (const char* p)
+    {
+        for (const auto* s = strstr (p, "&#"); s != nullptr; s = strstr (s + 2, "&#"))
+        {
+            if (s[2] != 'x' && s[2] != 'X')
+                continue;
+
+            const auto* digits = s + 3;
+            while (std::isxdigit ((unsigned char) *digits) != 0)
+                ++digits;
+
+            if (*digits == 0)
+                return true;
+        }
+        return false;
+    }
+
     bool safeToParse (const char* p)
     {
+        if (endsInsideHexReference (p))
+            return false;
+
         const auto skipPast = [] (const char* s, const char* end)
         {
             const auto* found = strstr (s, end);

@@ -2,6 +2,7 @@
 #include "Numbers.h"
 
 #include <cmath>
+#include <cstring>
 
 namespace hoa
 {
@@ -176,7 +177,7 @@ namespace
                 case 1:  return skip (4); // int
                 case 2:                   // true
                 case 3:  return true;     // false
-                case 4:                   // double
+                case 4:  return finiteDouble();
                 case 6:  return skip (8); // int64
                 case 7:                   // array
                 {
@@ -192,6 +193,22 @@ namespace
                     return utf8 (position, (size_t) numBytes - 1) && skip ((size_t) numBytes - 1);
                 default: return skip ((size_t) numBytes - 1); // binary, undefined, unknown
             }
+        }
+
+        // This plug-in never writes NaN or infinity, and JUCE turns one into text or an
+        // int (the tree state does so with every child's id) by undefined casts.
+        bool finiteDouble()
+        {
+            if (remaining() < 8)
+                return false;
+
+            juce::uint64 bits = 0;
+            for (int i = 0; i < 8; ++i)
+                bits |= (juce::uint64) data[position++] << (8 * i);
+
+            double value = 0.0;
+            std::memcpy (&value, &bits, sizeof (value));
+            return std::isfinite (value);
         }
 
         const juce::uint8* data;

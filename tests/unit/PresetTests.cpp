@@ -276,6 +276,14 @@ TEST_F (Presets, HostileDocumentsAreNotParsed)
     EXPECT_NE (hoa::presets::parseDocument ("<?xml version=\"1.0\"?><!-- <a> --><?pi?><TORKA/>"), nullptr)
         << "declarations, comments and instructions before the root are fine";
 
+    // A hexadecimal character reference cut off by the end of the text made JUCE's parser
+    // read past it; complete references still read.
+    for (const auto* cutOff : { "<TORKA>&#x", "<TORKA>&#X4f", "<TORKA><P bodyID=\"&#x3" })
+        EXPECT_EQ (hoa::presets::parseDocument (cutOff), nullptr) << cutOff;
+    const auto referenced = hoa::presets::parseDocument ("<TORKA><P bodyID=\"&#x33;&#x32;\"/>&#x;</TORKA>");
+    ASSERT_NE (referenced, nullptr);
+    EXPECT_EQ (referenced->getChildElement (0)->getStringAttribute ("bodyID"), "32");
+
     // Nesting as deep as the element limit allows still parses.
     const auto nested = [] (int levels)
     {
