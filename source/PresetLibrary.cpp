@@ -14,8 +14,11 @@ namespace
     // nesting, so a document of very many elements could overflow its stack; and a
     // processing instruction ("<?...?>") inside an element, followed by text, sends it
     // round a loop for ever; a hexadecimal character reference cut off by the end of the
-    // text ("&#x4") makes it read past that end. The scan ignores quoting on purpose: a
-    // parser that reads quotes differently must not be able to hide markup from it.
+    // text ("&#x4") makes it read past that end. It parses the text of an unknown entity
+    // that starts with "<" ("&<a>...;") or of a document type's entities once more, as
+    // markup whose end is the entity's: no preset has either, so both are refused. The
+    // scan ignores quoting on purpose: a parser that reads quotes differently must not
+    // be able to hide markup from it.
     bool endsInsideHexReference (const char* p)
     {
         for (const auto* s = strstr (p, "&#"); s != nullptr; s = strstr (s + 2, "&#"))
@@ -35,7 +38,7 @@ namespace
 
     bool safeToParse (const char* p)
     {
-        if (endsInsideHexReference (p))
+        if (endsInsideHexReference (p) || strstr (p, "&<") != nullptr || strstr (p, "<!DOCTYPE") != nullptr)
             return false;
 
         const auto skipPast = [] (const char* s, const char* end)

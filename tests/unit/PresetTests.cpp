@@ -278,7 +278,11 @@ TEST_F (Presets, HostileDocumentsAreNotParsed)
 
     // A hexadecimal character reference cut off by the end of the text made JUCE's parser
     // read past it; complete references still read.
-    for (const auto* cutOff : { "<TORKA>&#x", "<TORKA>&#X4f", "<TORKA><P bodyID=\"&#x3" })
+    // The same at the end of markup that JUCE parses again: an unknown entity starting
+    // with "<", or a document type's entities.
+    for (const auto* cutOff : { "<TORKA>&#x", "<TORKA>&#X4f", "<TORKA><P bodyID=\"&#x3",
+                                "<TORKA>&<P bodyID=\"3\"/>&#x;</TORKA>",
+                                "<!DOCTYPE TORKA [<!ENTITY e \"<P/>\">]><TORKA>&e;</TORKA>" })
         EXPECT_EQ (hoa::presets::parseDocument (cutOff), nullptr) << cutOff;
     const auto referenced = hoa::presets::parseDocument ("<TORKA><P bodyID=\"&#x33;&#x32;\"/>&#x;</TORKA>");
     ASSERT_NE (referenced, nullptr);
