@@ -21,7 +21,9 @@ for step in $steps; do
         TORKA_BUILD_DIR=$ROOT/build/asan configure -DTORKA_SANITIZERS=address,undefined -DTORKA_BUILD_BENCHMARKS=OFF
         TORKA_BUILD_DIR=$ROOT/build/asan build
         (cd "$ROOT/build/asan" &&
-            ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+            ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+            LSAN_OPTIONS=suppressions=$ROOT/tests/support/lsan.supp \
+            UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
             ctest --output-on-failure -j"$JOBS" --timeout 1800)
         ;;
     tsan)

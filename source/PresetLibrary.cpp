@@ -10,14 +10,15 @@ namespace hoa::presets
 {
 namespace
 {
-    // Whether JUCE's XML parser can take a text safely. It recurses once per level of
-    // nesting, so a document of very many elements could overflow its stack; and a
-    // processing instruction ("<?...?>") inside an element, followed by text, sends it
-    // round a loop for ever; a hexadecimal character reference cut off by the end of the
-    // text ("&#x4") makes it read past that end. It parses the text of an unknown entity
-    // that starts with "<" ("&<a>...;") or of a document type's entities once more, as
-    // markup whose end is the entity's: no preset has either, so both are refused. The
-    // scan ignores quoting on purpose: a parser that reads quotes differently must not
+    // Whether JUCE's XML parser can take a text safely. It
+    // - recurses once per level of nesting, so very many elements could overflow its stack;
+    // - loops for ever on a processing instruction ("<?...?>") inside an element followed
+    //   by text;
+    // - reads past the end of the text on a hexadecimal reference cut off by it ("&#x4");
+    // - parses the text of an unknown entity starting with "<" ("&<a>...;"), or a document
+    //   type's entities, once more as markup ending where the entity ends, so the same
+    //   applies there: no preset has either, so both are refused.
+    // The scan ignores quoting on purpose: a parser that reads quotes differently must not
     // be able to hide markup from it.
     bool endsInsideHexReference (const char* p)
     {

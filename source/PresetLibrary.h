@@ -33,7 +33,8 @@ constexpr juce::int64 maximumFileSize = 1 << 20;
 constexpr int maximumElements = 1024;
 
 // The root element of an XML text, or null when it is not well-formed, too large, or
-// holds a processing instruction after the root's start (which JUCE's parser can loop on).
+// holds markup that JUCE's parser cannot take safely (a processing instruction after the
+// root's start, a cut-off character reference, an entity parsed as markup, a DOCTYPE).
 std::unique_ptr<juce::XmlElement> parseDocument (const juce::String& text);
 
 // The root element of a document's bytes, or null when they are too many or not XML.

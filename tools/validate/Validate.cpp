@@ -365,9 +365,20 @@ private:
             editor->setVisible (true);
             pump (300);
             size = juce::String (editor->getWidth()) + " x " + juce::String (editor->getHeight());
-            editor->removeFromDesktop();
         }
         report.check (ok && editor->getWidth() == 793 && editor->getHeight() == 520, what, size);
+        closeEditor (editor);
+    }
+
+    // JUCE's X11 embedding (the LV2 host's editor) answers window events with callbacks
+    // it posts holding a raw pointer to itself, so those must run before it is deleted.
+    static void closeEditor (std::unique_ptr<juce::AudioProcessorEditor>& editor)
+    {
+        if (editor != nullptr)
+        {
+            editor->removeFromDesktop();
+            pump (50);
+        }
         editor.reset();
         pump (50);
     }
@@ -402,6 +413,7 @@ private:
         {
             editor->addToDesktop (0);
             editor->setVisible (true);
+            pump (300);
         }
 
         std::atomic<int> restores { 0 };
@@ -417,11 +429,7 @@ private:
         while (restores < 10 && juce::Time::getMillisecondCounter() < deadline)
             pump (10);
         worker.join();
-
-        if (editor != nullptr)
-            editor->removeFromDesktop();
-        editor.reset();
-        pump (50);
+        closeEditor (editor);
         const auto health = process (testSignal (48000.0, 4096), 512, 2);
         report.check (restores == 10 && health.ok(), "state set 10 times from a background thread while the editor is open",
                       health.describe());
