@@ -187,10 +187,10 @@ int MenuBox::getXMLByName (const juce::String& fileName) const
     return -1;
 }
 
-void MenuBox::launchChooser (const juce::String& title, int flags, void (MenuBox::*completion) (const juce::File&))
+void MenuBox::launchChooser (const juce::String& title, int chooserFlags, void (MenuBox::*completion) (const juce::File&))
 {
     fileChooser = std::make_unique<juce::FileChooser> (title, juce::File (chooserFolderPath), "*.xml", true, false);
-    fileChooser->launchAsync (flags, [safe = juce::Component::SafePointer<MenuBox> (this), completion] (const juce::FileChooser& chooser)
+    fileChooser->launchAsync (chooserFlags, [safe = juce::Component::SafePointer<MenuBox> (this), completion] (const juce::FileChooser& chooser)
                               {
                                   if (safe != nullptr)
                                       (safe.getComponent()->*completion) (chooser.getResult());

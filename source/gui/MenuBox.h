@@ -91,7 +91,7 @@ public:
 
 private:
     void selectionChanged();
-    void launchChooser (const juce::String& title, int flags, void (MenuBox::*completion) (const juce::File&));
+    void launchChooser (const juce::String& title, int chooserFlags, void (MenuBox::*completion) (const juce::File&));
     void step (int direction);
     juce::ValueTree& variables() const { return presetManager.variables(); }
 

@@ -1,3 +1,4 @@
+#include "gui/MenuBox.h"
 #include "widgets/FilmStripControls.h"
 #include "widgets/LevelMeter.h"
 
@@ -162,4 +163,24 @@ TEST (LevelMeter, DrawsTheBarAtItsOwnWidthFromTheLeftEdge)
 
     meter.setBarWidth (-3.0f);
     EXPECT_TRUE (litRows (meter).empty()) << "a negative width draws nothing";
+}
+
+// A combo box is a component, so it needs a display.
+TEST (MenuLook, ComboFontResolvesToARealTypeface)
+{
+    hoa::gui::MenuBox::MenuLAF look;
+    juce::ComboBox box;
+    box.setSize (235, 32);
+    const auto font = look.getComboBoxFont (box);
+
+    EXPECT_TRUE (juce::Font::findAllTypefaceNames().contains (hoa::gui::MenuBox::MenuLAF::comboTypefaceName()));
+    if (! juce::Font::findAllTypefaceNames().contains ("Helvetica"))
+    {
+        EXPECT_EQ (hoa::gui::MenuBox::MenuLAF::comboTypefaceName(), "Liberation Sans") << "fonts-liberation2 has Helvetica's metrics";
+    }
+
+    ASSERT_NE (font.getTypefacePtr(), nullptr);
+    EXPECT_EQ (font.getTypefacePtr()->getName(), hoa::gui::MenuBox::MenuLAF::comboTypefaceName());
+    EXPECT_EQ (font.getTypefaceStyle(), "Bold");
+    EXPECT_FLOAT_EQ (font.getHeight(), 12.8f);
 }
