@@ -154,6 +154,17 @@ juce::Array<juce::File> userPresetFiles (const juce::File& folder)
     return files;
 }
 
+juce::Array<juce::File> userPresets (const juce::File& folder)
+{
+    auto files = userPresetFiles (folder);
+    files.removeIf ([] (const juce::File& file)
+                    {
+                        const auto root = readDocument (file);
+                        return root == nullptr || root->getTagName() != Globals::productName;
+                    });
+    return files;
+}
+
 juce::File defaultFolder()
 {
     return juce::File::getSpecialLocation (juce::File::userDocumentsDirectory)

@@ -23,6 +23,9 @@ std::vector<FactoryPreset> factoryPresets();
 // The "*.xml" files (any case) directly in folder, sorted by full path ignoring case.
 juce::Array<juce::File> userPresetFiles (const juce::File& folder);
 
+// Those of them that are presets: readable documents whose root is the product name.
+juce::Array<juce::File> userPresets (const juce::File& folder);
+
 // The folder HollowOakAudio/TORKA in the user's documents folder.
 juce::File defaultFolder();
 

@@ -71,9 +71,25 @@ void PresetManager::loadPreset (const juce::String& path) const
     if (! file.existsAsFile())
         return;
 
-    const auto root = presets::readDocument (file);
+    applyDocument (presets::readDocument (file).get());
+}
+
+void PresetManager::loadEmbeddedPreset (const char* data, int size) const
+{
+    applyDocument (presets::parseEmbedded (data, size).get());
+}
+
+void PresetManager::applyDocument (const juce::XmlElement* root) const
+{
     if (root != nullptr && root->hasTagName (productName))
         applyXmlParams (root->getFirstChildElement(), {});
+}
+
+void PresetManager::applyDefaults() const
+{
+    for (auto* p : treeState.processor.getParameters())
+        if (auto* ranged = dynamic_cast<juce::RangedAudioParameter*> (p))
+            ranged->setValueNotifyingHost (ranged->getDefaultValue());
 }
 
 void PresetManager::applyXmlParams (const juce::XmlElement* element, const juce::StringArray& ids) const

@@ -18,6 +18,12 @@ public:
     // Applies the preset file at an absolute path whose root element is the product name, in any case.
     void loadPreset (const juce::String& path) const;
 
+    // Applies an embedded preset document (a factory preset), under the same rule.
+    void loadEmbeddedPreset (const char* data, int size) const;
+
+    // Sets every parameter to its default: the INIT preset.
+    void applyDefaults() const;
+
     // Applies every attribute of element and its following siblings whose name is a
     // parameter ID (and in ids, unless ids is empty).
     void applyXmlParams (const juce::XmlElement* element, const juce::StringArray& ids) const;
@@ -30,6 +36,8 @@ public:
     juce::ValueTree& variables() const noexcept { return variableTree; }
 
 private:
+    void applyDocument (const juce::XmlElement* root) const;
+
     juce::AudioProcessorValueTreeState& treeState;
     juce::ValueTree& variableTree;
     juce::String productName;

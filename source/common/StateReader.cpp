@@ -202,9 +202,8 @@ namespace
             if (remaining() < 8)
                 return false;
 
-            juce::uint64 bits = 0;
-            for (int i = 0; i < 8; ++i)
-                bits |= (juce::uint64) data[position++] << (8 * i);
+            const auto bits = juce::ByteOrder::littleEndianInt64 (data + position);
+            position += 8;
 
             double value = 0.0;
             std::memcpy (&value, &bits, sizeof (value));

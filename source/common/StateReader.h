@@ -15,8 +15,9 @@ juce::ValueTree readStateTree (const void* data, int sizeInBytes);
 bool isWellFormedStateTree (const void* data, size_t sizeInBytes);
 
 // Prepares a restored tree so that parameters it cannot set keep their current values:
-// a value stored as text is parsed here, one that does not give a finite number (it
-// would reach the parameter as NaN or infinity) is replaced by the current value, and a parameter that no child names gets a "PARAM"
-// child holding its current value (the tree state would reset it to its default).
+// a value stored as text is parsed here; one that gives no finite number (it would reach
+// the parameter as NaN or infinity) is replaced by the current value; and a parameter
+// that no child names gets a "PARAM" child holding its current value (the tree state
+// would reset it to its default).
 void keepCurrentValuesWhereUnset (juce::ValueTree& state, juce::AudioProcessorValueTreeState& treeState);
 } // namespace hoa

@@ -107,14 +107,10 @@ void MenuBox::refreshMenu()
         factoryMenu.addItem (presets.size(), entry.name);
     }
 
-    presetFiles = presets::userPresetFiles (juce::File::isAbsolutePath (presetFolderPath) ? juce::File (presetFolderPath) : juce::File());
+    presetFiles = presets::userPresets (juce::File::isAbsolutePath (presetFolderPath) ? juce::File (presetFolderPath) : juce::File());
 
     for (const auto& file : presetFiles)
     {
-        const auto document = presets::readDocument (file);
-        if (document == nullptr || document->getTagName() != Globals::productName)
-            continue;
-
         PresetEntry entry;
         entry.name = file.getFileNameWithoutExtension();
         entry.path = file.getFullPathName();
@@ -137,21 +133,11 @@ void MenuBox::selectionChanged()
     const auto entry = presets[id - 1];
 
     if (entry.isInit)
-    {
-        for (auto* p : audioProcessor.getParameters())
-            if (auto* ranged = dynamic_cast<juce::RangedAudioParameter*> (p))
-                ranged->setValueNotifyingHost (ranged->getDefaultValue());
-    }
+        presetManager.applyDefaults();
     else if (entry.isFactory)
-    {
-        const auto root = presets::parseEmbedded (entry.data, entry.dataSize);
-        if (root != nullptr && root->hasTagName (Globals::productName))
-            presetManager.applyXmlParams (root->getFirstChildElement(), {});
-    }
+        presetManager.loadEmbeddedPreset (entry.data, entry.dataSize);
     else
-    {
         presetManager.loadPreset (entry.path);
-    }
 
     if (variables().isValid())
         variables().setProperty (TreeItems::currentPreset, entry.name, nullptr);

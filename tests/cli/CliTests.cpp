@@ -154,21 +154,12 @@ TEST_F (Cli, APresetRenderEqualsTheProcessorsOwnOutput)
     hoa::PresetManager manager (processor.treeState, processor.variableTree, "TORKA");
     for (const auto& p : hoa::presets::factoryPresets())
         if (p.name == "PUNCHY DRUMS")
-            manager.applyXmlParams (hoa::presets::parseEmbedded (p.data, p.size)->getFirstChildElement(), {});
-    auto* output = processor.treeState.getParameter ("outputID");
-    output->setValueNotifyingHost (output->convertTo0to1 (-3.0f));
+            manager.loadEmbeddedPreset (p.data, p.size);
+    torka::test::setRealValue (processor.treeState, "outputID", -3.0f);
     processor.prepareToPlay (48000.0, 256);
     const auto latency = processor.getLatencySamples();
 
-    juce::MidiBuffer midi;
-    const auto process = [&] (juce::AudioBuffer<float>& buffer)
-    {
-        for (int start = 0; start < buffer.getNumSamples(); start += 256)
-        {
-            juce::AudioBuffer<float> block (buffer.getArrayOfWritePointers(), 2, start, juce::jmin (256, buffer.getNumSamples() - start));
-            processor.processBlock (block, midi);
-        }
-    };
+    const auto process = [&] (juce::AudioBuffer<float>& buffer) { torka::test::processInBlocks (processor, buffer, 256); };
 
     juce::AudioBuffer<float> silence (2, (int) std::ceil (torka::cli::primingSeconds * 48000.0));
     silence.clear();
@@ -176,8 +167,9 @@ TEST_F (Cli, APresetRenderEqualsTheProcessorsOwnOutput)
 
     juce::AudioBuffer<float> feed (2, audio.getNumSamples() + latency);
     feed.clear();
+    const auto fed = readAudio (input).samples;
     for (int c = 0; c < 2; ++c)
-        feed.copyFrom (c, 0, readAudio (input).samples, c, 0, audio.getNumSamples());
+        feed.copyFrom (c, 0, fed, c, 0, audio.getNumSamples());
     process (feed);
 
     juce::AudioBuffer<float> expected (2, audio.getNumSamples());

@@ -29,12 +29,7 @@ protected:
         ASSERT_NE (loaded.instance, nullptr) << loaded.error;
         plugin = std::move (loaded.instance);
         description = loaded.description;
-        plugin->prepareToPlay (rate, block);
-
-        // A VST3 plug-in reports its latency through a restart request that the host takes
-        // on its message thread; an LV2 plug-in through an output port while it runs.
-        torka::test::pumpMessages (100);
-        runOneBlock();
+        torka::host::prepareAndSettle (*plugin, rate, block);
     }
 
     void TearDown() override

@@ -58,6 +58,15 @@ inline bool allFinite (const juce::AudioBuffer<float>& b)
     return true;
 }
 
+inline bool hasSubnormals (const juce::AudioBuffer<float>& b)
+{
+    for (int c = 0; c < b.getNumChannels(); ++c)
+        for (int i = 0; i < b.getNumSamples(); ++i)
+            if (std::fpclassify (b.getSample (c, i)) == FP_SUBNORMAL)
+                return true;
+    return false;
+}
+
 // Runs fn over consecutive blocks of the buffer.
 template <typename Fn>
 void inBlocks (juce::AudioBuffer<float>& b, int blockSize, Fn&& fn)

@@ -54,6 +54,18 @@ inline void setRealValue (juce::AudioProcessorValueTreeState& state, const juce:
     p->setValueNotifyingHost (p->convertTo0to1 (value));
 }
 
+// Feeds audio through a processor in blocks of at most block samples, as a host would.
+inline void processInBlocks (juce::AudioProcessor& processor, juce::AudioBuffer<float>& audio, int block)
+{
+    juce::MidiBuffer midi;
+    for (int start = 0; start < audio.getNumSamples(); start += block)
+    {
+        juce::AudioBuffer<float> part (audio.getArrayOfWritePointers(), audio.getNumChannels(), start,
+                                       juce::jmin (block, audio.getNumSamples() - start));
+        processor.processBlock (part, midi);
+    }
+}
+
 // Runs the message loop for a while so that timers and async callbacks are delivered.
 inline void pumpMessages (int milliseconds)
 {

@@ -25,12 +25,7 @@ protected:
 
     void run (PluginProcessor& p, juce::AudioBuffer<float>& buffer, int blockSize)
     {
-        for (int start = 0; start < buffer.getNumSamples(); start += blockSize)
-        {
-            const auto n = juce::jmin (blockSize, buffer.getNumSamples() - start);
-            juce::AudioBuffer<float> block (buffer.getArrayOfWritePointers(), buffer.getNumChannels(), start, n);
-            p.processBlock (block, midi);
-        }
+        processInBlocks (p, buffer, blockSize);
     }
 
     float inputMeter() const { return processor.inputMeterLevel.load(); }

@@ -5,6 +5,7 @@
 #include "PresetLibrary.h"
 #include "PresetManager.h"
 #include "Signals.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -22,16 +23,6 @@ std::vector<float> valuesOf (PluginProcessor& p)
     for (auto* param : p.getParameters())
         v.push_back (dynamic_cast<juce::RangedAudioParameter*> (param)->convertFrom0to1 (param->getValue()));
     return v;
-}
-
-void process (PluginProcessor& p, juce::AudioBuffer<float>& audio, int block)
-{
-    juce::MidiBuffer midi;
-    for (int start = 0; start < audio.getNumSamples(); start += block)
-    {
-        juce::AudioBuffer<float> b (audio.getArrayOfWritePointers(), audio.getNumChannels(), start, juce::jmin (block, audio.getNumSamples() - start));
-        p.processBlock (b, midi);
-    }
 }
 
 // Pink noise (a -3 dB per octave slope: Paul Kellet's refined filter on white noise),
@@ -59,15 +50,6 @@ juce::AudioBuffer<float> pinkNoise (int numSamples, float rmsDb, int seed)
         out.applyGain (c, 0, numSamples, (float) gain);
     }
     return out;
-}
-
-bool hasSubnormals (const juce::AudioBuffer<float>& b)
-{
-    for (int c = 0; c < b.getNumChannels(); ++c)
-        for (int i = 0; i < b.getNumSamples(); ++i)
-            if (std::fpclassify (b.getSample (c, i)) == FP_SUBNORMAL)
-                return true;
-    return false;
 }
 } // namespace
 
@@ -137,13 +119,13 @@ TEST (Faults, BlocksOfZeroAndOneSample)
     // that for a while; after a second only the lowpass's flushing of tiny states, done
     // after every block, differs.
     auto settle = noise (48000, 2, 0.4f, 5), settleToo = settle;
-    process (a, settle, 1);
-    process (b, settleToo, 512);
+    processInBlocks (a, settle, 1);
+    processInBlocks (b, settleToo, 512);
 
     auto one = noise (9600, 2, 0.4f, 6), whole = one;
-    process (a, one, 1);
+    processInBlocks (a, one, 1);
     a.processBlock (empty, midi);
-    process (b, whole, 512);
+    processInBlocks (b, whole, 512);
 
     EXPECT_TRUE (allFinite (one));
     EXPECT_LT (maxAbsDifference (one, whole), 1.0e-5f);
@@ -161,7 +143,7 @@ TEST (Faults, SubnormalAndFullScaleSquareInput)
     for (int c = 0; c < 2; ++c)
         for (int i = 0; i < tiny.getNumSamples(); ++i)
             tiny.setSample (c, i, std::numeric_limits<float>::denorm_min() * (float) ((i % 9) - 4) * 1000.0f);
-    process (p, tiny, 256);
+    processInBlocks (p, tiny, 256);
     EXPECT_TRUE (allFinite (tiny));
     EXPECT_FALSE (hasSubnormals (tiny)) << "the chain flushes subnormals";
 
@@ -169,7 +151,7 @@ TEST (Faults, SubnormalAndFullScaleSquareInput)
     for (int c = 0; c < 2; ++c)
         for (int i = 0; i < square.getNumSamples(); ++i)
             square.setSample (c, i, (i / 100) % 2 == 0 ? 1.0f : -1.0f);
-    process (p, square, 256);
+    processInBlocks (p, square, 256);
     EXPECT_TRUE (allFinite (square));
     // +20 dB out after the ceiling and Punch: 0.96 x 2.4 x 10, plus the filters' ringing.
     EXPECT_LT (square.getMagnitude (0, square.getNumSamples()), 0.96f * 2.4f * 10.0f * 1.1f);
@@ -188,11 +170,11 @@ TEST (Faults, EveryFactoryPresetOnPinkNoise)
     {
         PluginProcessor p;
         hoa::PresetManager manager (p.treeState, p.variableTree, "TORKA");
-        manager.applyXmlParams (hoa::presets::parseEmbedded (preset.data, preset.size)->getFirstChildElement(), {});
+        manager.loadEmbeddedPreset (preset.data, preset.size);
         p.prepareToPlay (48000.0, 512);
 
         auto output = input;
-        process (p, output, 512);
+        processInBlocks (p, output, 512);
         const auto skip = 4800; // past the ramps
         const auto outRms = juce::Decibels::gainToDecibels (0.5 * (rms (output, 0, skip, output.getNumSamples()) + rms (output, 1, skip, output.getNumSamples())));
         const auto peak = output.getMagnitude (skip, output.getNumSamples() - skip);

@@ -13,9 +13,12 @@ namespace
 {
     juce::RangedAudioParameter* findParameter (PluginProcessor& p, const juce::String& idOrName)
     {
+        if (auto* byId = p.treeState.getParameter (idOrName))
+            return byId;
+
         for (auto* param : p.getParameters())
             if (auto* ranged = dynamic_cast<juce::RangedAudioParameter*> (param))
-                if (ranged->getParameterID() == idOrName || ranged->getName (64).equalsIgnoreCase (idOrName))
+                if (ranged->getName (64).equalsIgnoreCase (idOrName))
                     return ranged;
         return nullptr;
     }
@@ -33,13 +36,6 @@ namespace
     juce::String describe (juce::RangedAudioParameter& p)
     {
         return p.getName (64) + " (" + p.getParameterID() + ")";
-    }
-
-    void applyInit (PluginProcessor& p)
-    {
-        for (auto* param : p.getParameters())
-            if (auto* ranged = dynamic_cast<juce::RangedAudioParameter*> (param))
-                ranged->setValueNotifyingHost (ranged->getDefaultValue());
     }
 
     // A file stream that remembers whether any write fell short: JUCE's writers ignore
@@ -106,6 +102,22 @@ namespace
         }
     }
 
+    // A writer onto a checked stream in temporary; failed turns true if any write falls
+    // short. Null when the file cannot be opened (failed is then true) or the format
+    // cannot write these settings.
+    std::unique_ptr<juce::AudioFormatWriter> openWriter (juce::AudioFormat& format, const juce::TemporaryFile& temporary,
+                                                         double rate, int channels, int bits, const std::shared_ptr<bool>& failed)
+    {
+        auto stream = std::make_unique<CheckedFileStream> (temporary.getFile(), failed);
+        if (*failed)
+            return {};
+
+        std::unique_ptr<juce::AudioFormatWriter> writer (format.createWriterFor (stream.get(), rate, (unsigned int) channels, bits, {}, 0));
+        if (writer != nullptr)
+            stream.release(); // the writer owns it now
+        return writer;
+    }
+
     // The nearest bit depth the format can write, preferring the requested one.
     int supportedBits (juce::AudioFormat& format, int wanted)
     {
@@ -145,40 +157,41 @@ juce::String applyPreset (PluginProcessor& processor, const juce::String& nameOr
         const auto root = hoa::presets::readDocument (file);
         if (root == nullptr || ! root->hasTagName (hoa::Globals::productName))
             return file.getFullPathName() + " is not a TORKA preset";
-        manager.loadPreset (file.getFullPathName());
+        manager.applyXmlParams (root->getFirstChildElement(), {});
         return {};
     }
 
     if (nameOrFile == "INIT")
     {
-        applyInit (processor);
+        manager.applyDefaults();
         return {};
     }
 
     // As the preset bar finds a name: the factory presets first, then the user's.
-    const auto listing = listPresets();
+    const auto factoryPresets = hoa::presets::factoryPresets();
+    const auto userFolder = hoa::presets::defaultFolder();
+    const auto userPresets = hoa::presets::userPresets (userFolder);
     for (const auto exact : { true, false })
     {
         const auto matches = [&] (const juce::String& name) { return exact ? name == nameOrFile : name.equalsIgnoreCase (nameOrFile); };
 
-        for (const auto& factory : hoa::presets::factoryPresets())
+        for (const auto& factory : factoryPresets)
             if (matches (factory.name))
             {
-                const auto root = hoa::presets::parseEmbedded (factory.data, factory.size);
-                manager.applyXmlParams (root->getFirstChildElement(), {});
+                manager.loadEmbeddedPreset (factory.data, factory.size);
                 return {};
             }
 
-        for (const auto& name : listing.user)
-            if (matches (name))
+        for (const auto& file : userPresets)
+            if (matches (file.getFileNameWithoutExtension()))
             {
-                manager.loadPreset (listing.userFolder.getChildFile (name + ".xml").getFullPathName());
+                manager.loadPreset (file.getFullPathName());
                 return {};
             }
 
         if (! exact && nameOrFile.equalsIgnoreCase ("INIT"))
         {
-            applyInit (processor);
+            manager.applyDefaults();
             return {};
         }
     }
@@ -223,12 +236,8 @@ PresetListing listPresets()
         listing.factory.add (f.name);
 
     listing.userFolder = hoa::presets::defaultFolder();
-    for (const auto& file : hoa::presets::userPresetFiles (listing.userFolder))
-    {
-        const auto root = hoa::presets::readDocument (file);
-        if (root != nullptr && root->getTagName() == hoa::Globals::productName)
-            listing.user.add (file.getFileNameWithoutExtension());
-    }
+    for (const auto& file : hoa::presets::userPresets (listing.userFolder))
+        listing.user.add (file.getFileNameWithoutExtension());
     return listing;
 }
 
@@ -303,14 +312,11 @@ juce::String render (const RenderOptions& options, RenderSummary& summary)
     juce::TemporaryFile temporary (options.output);
     auto writeFailed = std::make_shared<bool> (false);
     {
-        auto stream = std::make_unique<CheckedFileStream> (temporary.getFile(), writeFailed);
-        if (*writeFailed)
-            return "cannot write in " + options.output.getParentDirectory().getFullPathName();
-
-        std::unique_ptr<juce::AudioFormatWriter> writer (outputFormat->createWriterFor (stream.get(), rate, (unsigned int) channels, bits, {}, 0));
+        const auto writer = openWriter (*outputFormat, temporary, rate, channels, bits, writeFailed);
         if (writer == nullptr)
-            return "cannot write " + outputFormat->getFormatName() + " at " + juce::String (rate) + " Hz, " + juce::String (bits) + " bits";
-        stream.release(); // the writer owns it now
+            return *writeFailed ? "cannot write in " + options.output.getParentDirectory().getFullPathName()
+                                : "cannot write " + outputFormat->getFormatName() + " at " + juce::String (rate) + " Hz, " + juce::String (bits) + " bits";
+        summary.floatingPoint = writer->isFloatingPoint();
 
         LoudnessMeter inputMeter (rate, channels), outputMeter (rate, channels);
         const auto total = reader->lengthInSamples;
@@ -395,7 +401,6 @@ juce::String render (const RenderOptions& options, RenderSummary& summary)
     summary.sampleRate = rate;
     summary.numChannels = channels;
     summary.bitsPerSample = bits;
-    summary.floatingPoint = bits == 32 && outputFormat->getFormatName().containsIgnoreCase ("wav");
     summary.latency = latency;
     summary.seconds = (juce::Time::getMillisecondCounterHiRes() - start) / 1000.0;
     return {};
@@ -410,14 +415,10 @@ juce::String writeAudioFile (const juce::File& file, const juce::AudioBuffer<flo
     juce::TemporaryFile temporary (file);
     auto failed = std::make_shared<bool> (false);
     {
-        auto stream = std::make_unique<CheckedFileStream> (temporary.getFile(), failed);
-        if (*failed)
-            return "cannot write " + file.getFullPathName();
-        std::unique_ptr<juce::AudioFormatWriter> writer (format->createWriterFor (stream.get(), sampleRate, (unsigned int) audio.getNumChannels(),
-                                                                                  supportedBits (*format, bits), {}, 0));
+        const auto writer = openWriter (*format, temporary, sampleRate, audio.getNumChannels(), supportedBits (*format, bits), failed);
         if (writer == nullptr)
-            return "cannot write " + format->getFormatName() + " at " + juce::String (sampleRate) + " Hz";
-        stream.release();
+            return *failed ? "cannot write " + file.getFullPathName()
+                           : "cannot write " + format->getFormatName() + " at " + juce::String (sampleRate) + " Hz";
         if (! writer->writeFromAudioSampleBuffer (audio, 0, audio.getNumSamples()))
             return "cannot write " + file.getFullPathName();
     }

@@ -80,6 +80,7 @@ LoadResult loadPlugin (const juce::File& bundle, double sampleRate, int blockSiz
     juce::AudioPluginFormatManager manager;
     manager.addFormat (pluginFormat.release());
 
+    result.format = *format;
     result.description = *descriptions.getFirst();
     result.instance = manager.createPluginInstance (result.description, sampleRate, blockSize, result.error);
     return result;
@@ -131,6 +132,15 @@ void render (juce::AudioProcessor& processor, juce::AudioBuffer<float>& buffer, 
         for (int c = 0; c < buffer.getNumChannels(); ++c)
             buffer.copyFrom (c, start, block, c, 0, n);
     }
+}
+
+void prepareAndSettle (juce::AudioProcessor& processor, double sampleRate, int blockSize, int numChannels, int waitMilliseconds)
+{
+    processor.prepareToPlay (sampleRate, blockSize);
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (waitMilliseconds);
+    juce::AudioBuffer<float> silence (numChannels, blockSize);
+    silence.clear();
+    render (processor, silence, blockSize);
 }
 
 juce::AudioBuffer<float> makeTestSignal (double sampleRate, double seconds)

@@ -18,6 +18,7 @@ std::optional<Format> formatOfBundle (const juce::File& bundle);
 struct LoadResult
 {
     std::unique_ptr<juce::AudioPluginInstance> instance;
+    Format format = Format::vst3;
     juce::PluginDescription description;
     juce::String error;
 };
@@ -35,6 +36,12 @@ bool parameterHasId (juce::AudioProcessorParameter&, const juce::String& id);
 
 // Runs the buffer through the plug-in in place, in blocks of at most blockSize samples.
 void render (juce::AudioProcessor&, juce::AudioBuffer<float>& buffer, int blockSize);
+
+// Prepares the plug-in as a host does, then lets host and plug-in agree: a VST3 plug-in
+// reports its latency through a restart request the host takes on its message thread,
+// an LV2 plug-in its latency and parameters through ports while it runs (one block of
+// silence). Call on the message thread.
+void prepareAndSettle (juce::AudioProcessor&, double sampleRate, int blockSize, int numChannels = 2, int waitMilliseconds = 100);
 
 // A stereo test signal: a 110 Hz sine on the left, 220 Hz plus a quieter 3.5 kHz on the
 // right, fading in over 10 ms, with one short burst of drum-like noise each half second.

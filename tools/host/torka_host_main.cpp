@@ -66,14 +66,8 @@ int main (int argc, char** argv)
         }
 
         auto& plugin = *loaded.instance;
-        const auto format = torka::host::toString (*torka::host::formatOfBundle (bundle));
-        plugin.prepareToPlay (rate, block);
-
-        // A VST3 plug-in reports its latency through the message thread, an LV2 one while it runs.
-        juce::MessageManager::getInstance()->runDispatchLoopUntil (100);
-        juce::AudioBuffer<float> silence (2, block);
-        silence.clear();
-        torka::host::render (plugin, silence, block);
+        const auto format = torka::host::toString (loaded.format);
+        torka::host::prepareAndSettle (plugin, rate, block);
 
         std::cout << format << " " << bundle.getFullPathName() << "\n"
                   << "  plug-in: " << plugin.getName() << " by " << loaded.description.manufacturerName

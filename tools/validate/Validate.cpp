@@ -8,6 +8,7 @@
 #include "PluginHosting.h"
 #include "QuietXErrors.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <iostream>
@@ -16,6 +17,9 @@
 namespace
 {
 using torka::host::Format;
+
+// TORKA's own parameters; hosts add theirs (the VST3 wrapper a bypass).
+constexpr const char* ourIds[] = { "inputID", "bodyID", "mainID", "punchID", "outputID", "air1ID", "clipDrive1ID", "bypassID" };
 
 struct Report
 {
@@ -103,7 +107,6 @@ public:
     void run()
     {
         const auto found = torka::host::formatOfBundle (bundle);
-        format = found.value_or (Format::vst3);
         std::cout << "\n" << (found ? torka::host::toString (*found) : juce::String ("?")) << "  " << bundle.getFullPathName() << std::endl;
 
         auto loaded = torka::host::loadPlugin (bundle, 44100.0, 512);
@@ -111,6 +114,7 @@ public:
         if (loaded.instance == nullptr)
             return;
         plugin = std::move (loaded.instance);
+        format = loaded.format;
 
         info (loaded.description);
         ratesAndBlockSizes();
@@ -131,9 +135,7 @@ private:
     // processor already holds, so setting them first would leave the plug-in unprepared.
     void prepare (double rate, int block, int channels = 2)
     {
-        plugin->prepareToPlay (rate, block);
-        pump (50);
-        process (silenceOf (block, channels), block, channels);
+        torka::host::prepareAndSettle (*plugin, rate, block, channels, 50);
     }
 
     static juce::AudioBuffer<float> silenceOf (int n, int channels)
@@ -190,7 +192,7 @@ private:
         report.check (plugin->getLatencySamples() == 4, "info: latency", juce::String (plugin->getLatencySamples()) + " samples");
 
         int found = 0;
-        for (const auto* id : { "inputID", "bodyID", "mainID", "punchID", "outputID", "air1ID", "clipDrive1ID", "bypassID" })
+        for (const auto* id : ourIds)
             found += torka::host::findParameter (*plugin, id) != nullptr ? 1 : 0;
         report.check (found == 8, "info: the eight parameters", juce::String (found) + " of 8 found");
     }
@@ -289,12 +291,17 @@ private:
                       juce::String (checked) + " conversions" + (firstWrong.isNotEmpty() ? ", first wrong: " + firstWrong : juce::String()));
     }
 
-    bool isOurs (juce::AudioProcessorParameter& p)
+    static bool isOurs (juce::AudioProcessorParameter& p)
     {
-        for (const auto* id : { "inputID", "bodyID", "mainID", "punchID", "outputID", "air1ID", "clipDrive1ID", "bypassID" })
-            if (torka::host::parameterHasId (p, id))
-                return true;
-        return false;
+        return std::any_of (std::begin (ourIds), std::end (ourIds), [&p] (const char* id) { return torka::host::parameterHasId (p, id); });
+    }
+
+    // Every TORKA parameter (not the host's own) to a random value.
+    void randomiseOurs (juce::Random& random)
+    {
+        for (auto* p : plugin->getParameters())
+            if (isOurs (*p))
+                p->setValueNotifyingHost (random.nextFloat());
     }
 
     // Lets the host learn the plug-in's values: a VST3 host through its message thread,
@@ -309,9 +316,7 @@ private:
     {
         prepare (48000.0, 256);
         juce::Random random (11);
-        for (auto* p : plugin->getParameters())
-            if (isOurs (*p))
-                p->setValueNotifyingHost (random.nextFloat());
+        randomiseOurs (random);
         settle();
 
         juce::MemoryBlock saved;
@@ -320,9 +325,7 @@ private:
         for (auto* p : plugin->getParameters())
             before.push_back (p->getValue());
 
-        for (auto* p : plugin->getParameters())
-            if (isOurs (*p))
-                p->setValueNotifyingHost (random.nextFloat());
+        randomiseOurs (random);
         settle();
 
         plugin->setStateInformation (saved.getData(), (int) saved.getSize());
@@ -354,18 +357,26 @@ private:
         report.check (moved.isEmpty(), "  and every parameter back where it was", moved);
     }
 
-    void openEditor (const juce::String& what)
+    // The plug-in's editor on the desktop, given time to come up; null when it has none.
+    std::unique_ptr<juce::AudioProcessorEditor> showEditor()
     {
         std::unique_ptr<juce::AudioProcessorEditor> editor (plugin->createEditorIfNeeded());
-        const auto ok = editor != nullptr;
-        juce::String size;
-        if (ok)
+        if (editor != nullptr)
         {
             editor->addToDesktop (0);
             editor->setVisible (true);
             pump (300);
-            size = juce::String (editor->getWidth()) + " x " + juce::String (editor->getHeight());
         }
+        return editor;
+    }
+
+    void openEditor (const juce::String& what)
+    {
+        auto editor = showEditor();
+        const auto ok = editor != nullptr;
+        juce::String size;
+        if (ok)
+            size = juce::String (editor->getWidth()) + " x " + juce::String (editor->getHeight());
         report.check (ok && editor->getWidth() == 793 && editor->getHeight() == 520, what, size);
         closeEditor (editor);
     }
@@ -390,10 +401,11 @@ private:
         openEditor ("editor opens warm");
 
         std::atomic<bool> running { true }, healthy { true };
+        const auto signal = testSignal (48000.0, 2048);
         std::thread audio ([&]
         {
             while (running)
-                healthy = healthy && process (testSignal (48000.0, 2048), 512, 2).ok();
+                healthy = healthy && process (signal, 512, 2).ok();
         });
         for (int i = 0; i < 3; ++i)
             openEditor ("editor opens while audio runs (" + juce::String (i + 1) + ")");
@@ -408,13 +420,7 @@ private:
         juce::MemoryBlock saved;
         plugin->getStateInformation (saved);
 
-        std::unique_ptr<juce::AudioProcessorEditor> editor (plugin->createEditorIfNeeded());
-        if (editor != nullptr)
-        {
-            editor->addToDesktop (0);
-            editor->setVisible (true);
-            pump (300);
-        }
+        auto editor = showEditor();
 
         std::atomic<int> restores { 0 };
         std::thread worker ([&]
@@ -447,9 +453,7 @@ private:
             juce::MidiBuffer midi;
             while (running)
             {
-                for (auto* p : plugin->getParameters())
-                    if (isOurs (*p))
-                        p->setValueNotifyingHost (random.nextFloat());
+                randomiseOurs (random);
                 auto buffer = signal;
                 plugin->processBlock (buffer, midi);
                 health.add (buffer, 2);
@@ -460,9 +464,7 @@ private:
         const auto end = juce::Time::getMillisecondCounter() + 1500;
         while (juce::Time::getMillisecondCounter() < end)
         {
-            for (auto* p : plugin->getParameters())
-                if (isOurs (*p))
-                    p->setValueNotifyingHost (random.nextFloat());
+            randomiseOurs (random);
             pump (2);
         }
         running = false;
